@@ -1,0 +1,218 @@
+#pragma once
+// The recognition engine: the voice command table seen through a current-record
+// window, the blocking listening, training and calibration procedures, table
+// files and the sample store. One instance per application; it is used from one
+// thread only, and its blocking procedures keep the user interface alive through
+// the EventPump.
+
+#include "engine/CaptureDevice.h"
+#include "engine/EnginePlatform.h"
+#include "engine/EngineTypes.h"
+#include "engine/Matcher.h"
+#include "engine/SampleStore.h"
+#include "engine/VoiceCommandTable.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace larkspur {
+
+enum class EngineStatus { Idle, Listening, Recording, Thinking };
+const char* statusText(EngineStatus status);
+
+// Thresholds measured by calibration.
+struct CalibrationValues {
+    uint8_t zeroLevel = 128;   // Z
+    double noiseLevel = 0.0;   // N
+    int32_t zeroCrossingThreshold = 15;  // Tzc
+    int32_t lowThreshold = 1980;         // Tlow
+    int32_t highThreshold = 10780;       // Thigh
+};
+
+// Every utterance that reached the table search, for tools that report them all.
+struct UtteranceReport {
+    int64_t streamStart = -1;  // input stream index of the first sample, -1 if unknown
+    int32_t length = 0;        // samples
+    int32_t meanEnergy = 0;
+    MatchResult match;
+};
+
+class TVREngine32 {
+public:
+    using NotifyEvent = std::function<void(TVREngine32& sender)>;
+
+    explicit TVREngine32(EnginePlatform platform = {});
+    ~TVREngine32();
+    TVREngine32(const TVREngine32&) = delete;
+    TVREngine32& operator=(const TVREngine32&) = delete;
+
+    // --- Published properties --------------------------------------------
+    bool BeepBeforeTrain() const { return m_beepBeforeTrain; }
+    void setBeepBeforeTrain(bool on) { m_beepBeforeTrain = on; }
+    bool PlayBack() const { return m_playBack; }
+    void setPlayBack(bool on) { m_playBack = on; }
+    int32_t Accuracy() const { return m_accuracy; }
+    void setAccuracy(int32_t accuracy) { m_accuracy = accuracy; }
+    bool StopAfterRecognize() const { return m_stopAfterRecognize; }
+    void setStopAfterRecognize(bool on) { m_stopAfterRecognize = on; }
+    const std::string& FileName() const { return m_fileName; }
+    void setFileName(std::string name) { m_fileName = std::move(name); }
+    const std::string& TableName() const { return m_tableName; }
+    void setTableName(std::string name) { m_tableName = std::move(name); }
+    int32_t LastConfidence() const { return m_lastConfidence; }
+    const std::string& LastVoiceCommand() const { return m_lastVoiceCommand; }
+    int32_t LastVC() const { return m_lastVC; }
+    uint8_t LastTrainedSample() const { return m_lastTrainedSample; }
+    int32_t LastSndByte() const { return m_lastSndByte; }
+
+    NotifyEvent OnRecognition;
+    NotifyEvent OnTrained;
+    NotifyEvent OnValidPlotData;
+    // Not one of the component's events: called for every utterance loud enough
+    // to be matched, matched or not, so tools can report them all.
+    std::function<void(const UtteranceReport&)> OnUtteranceMatched;
+
+    // --- Public properties -----------------------------------------------
+    bool Ready() const { return m_ready; }
+    bool ShowMessages() const { return m_showMessages; }
+    void setShowMessages(bool on) { m_showMessages = on; }
+    bool TableTrained() const { return m_tableTrained; }
+    std::string Status() const { return statusText(m_status); }
+    EngineStatus status() const { return m_status; }
+    int32_t VCRecord() const { return m_vcRecord; }
+    void setVCRecord(int32_t slot);
+    const std::string& VoiceCommand() const { return m_voiceCommand; }
+    void setVoiceCommand(std::string phrase) { m_voiceCommand = std::move(phrase); }
+    const std::string& CommandString() const { return m_commandString; }
+    void setCommandString(std::string action) { m_commandString = std::move(action); }
+    bool VCTrained() const { return m_vcTrained; }
+    void setVCTrained(bool trained) { m_vcTrained = trained; }
+    const std::string& PlotData() const { return m_plotData; }
+    int32_t PlotDataLength() const { return static_cast<int32_t>(m_plotData.size()); }
+
+    static constexpr int32_t MaxVoiceCommands() { return kMaxVoiceCommands; }
+    static constexpr int32_t SampleRate() { return kSampleRate; }
+
+    // --- Record and table operations ---------------------------------------
+    void UpdateVCRecord();
+    void DeleteVCRecord();
+    void SetSampleTrained(int k, int value);
+    bool CheckTableTrained();
+    void ClearTable();
+    void NewTable();
+
+    // --- Table files (throw EInOutError on file errors) ---------------------
+    void OpenTable();
+    void SaveTable();
+    void SaveTableAs();
+    static std::string CompanionFileName(const std::string& name);
+    static std::string FileNamePart(const std::string& name);
+    static bool FileExists(const std::string& name);
+    bool RestoreSampleStore(const std::string& companion);
+    bool SaveSampleStore(const std::string& companion);
+
+    // --- Sample store ------------------------------------------------------
+    void CreateSampleStore();
+    void StoreSample(int slot);
+    bool LoadSample(int slot);
+    const std::string& sampleStorePath() const { return m_sampleStore.path(); }
+
+    // --- Audio procedures (block while keeping the user interface alive) ----
+    bool Initialize();
+    bool ListenForUtterance();
+    bool PlayUtterance();
+    void Recognize();
+    void Train();
+    void StopListening() { m_stopRequest = true; }
+
+    // --- Read-only views for tools and tests --------------------------------
+    const VoiceCommandTable& table() const { return m_table; }
+    const UtteranceTemplate& utteranceTemplate() const { return m_utterance; }
+    const CalibrationValues& calibration() const { return m_calibration; }
+    bool stopRequested() const { return m_stopRequest; }
+    // The accepted utterance: samples 1..L of the utterance buffer.
+    std::span<const uint8_t> utteranceSamples() const;
+
+private:
+    friend class EngineTestAccess;
+
+    void showMessage(const std::string& text);       // always shown
+    void showGatedMessage(const std::string& text);  // only while ShowMessages
+    void loadCurrentRecord(const VoiceCommandRecord* record);
+    void writeTableFile();
+    void setUtterance(std::span<const uint8_t> samples);
+
+    // Capture layer: each reports failures as "VREngine <op>:  <text>".
+    void reportDeviceError(const std::string& operation, int code);
+    bool checkDevicePresent();
+    bool openForListening();
+    bool openForCalibration();
+    bool prepareBuffer(CaptureBuffer& buffer);
+    bool queueBuffer(CaptureBuffer& buffer);
+    bool stopAndClose();
+    void wait(int milliseconds);
+
+    // Listening helpers.
+    void storeBlock(const CaptureBuffer& buffer);
+    int32_t measureLevel() const;
+    bool runEndDetector();
+    void runStartDetector();
+    int64_t streamPositionOf(int ringPosition) const;
+    void assembleAndMatch();
+
+    EnginePlatform m_platform;
+
+    // Published state.
+    bool m_beepBeforeTrain = true;
+    bool m_playBack = true;
+    int32_t m_accuracy = 0;
+    bool m_stopAfterRecognize = false;
+    std::string m_fileName;
+    std::string m_tableName = "Untitled";
+    int32_t m_lastConfidence = 0;
+    std::string m_lastVoiceCommand;
+    int32_t m_lastVC = 0;
+    uint8_t m_lastTrainedSample = 0;
+    int32_t m_lastSndByte = 0;
+
+    // Public state.
+    bool m_ready = false;
+    bool m_showMessages = true;
+    bool m_tableTrained = false;
+    EngineStatus m_status = EngineStatus::Idle;
+    int32_t m_vcRecord = 0;
+    std::string m_voiceCommand;
+    std::string m_commandString;
+    bool m_vcTrained = false;
+    std::string m_plotData;
+
+    bool m_stopRequest = true;
+    VoiceCommandTable m_table;
+    SampleStore m_sampleStore;
+    MatchWorkspace m_matchWorkspace;
+
+    // Audio state.
+    CalibrationValues m_calibration;
+    std::vector<uint8_t> m_ring;                 // capture ring, position p at index p - 1
+    std::vector<FrameRecord> m_frames;           // frame table, frame f at index f - 1
+    std::array<int64_t, kRingLength / kBlockLength> m_blockStreamPositions{};
+    std::array<uint8_t, kBlockLength> m_bufferData1{};
+    std::array<uint8_t, kBlockLength> m_bufferData2{};
+    CaptureBuffer m_buffer1;
+    CaptureBuffer m_buffer2;
+    CaptureBuffer m_calibrationBuffer;
+    int m_writePos = 1;   // W
+    int m_scanPos = 1;    // P
+    int m_uttStart = -1;  // S
+    int m_uttEnd = -1;    // E
+    int m_candidate = -1; // C
+    int m_quiet = 0;      // Q
+    std::array<uint8_t, kMaxUtteranceLength> m_utteranceBuffer{};
+    int m_utteranceLength = 0;
+    UtteranceTemplate m_utterance;
+};
+
+} // namespace larkspur
