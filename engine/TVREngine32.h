@@ -10,6 +10,7 @@
 #include "engine/EngineTypes.h"
 #include "engine/Matcher.h"
 #include "engine/SampleStore.h"
+#include "engine/UtteranceDetector.h"
 #include "engine/VoiceCommandTable.h"
 
 #include <array>
@@ -153,15 +154,20 @@ private:
     bool prepareBuffer(CaptureBuffer& buffer);
     bool queueBuffer(CaptureBuffer& buffer);
     bool stopAndClose();
+    void waitForBuffer(CaptureBuffer& buffer);
     void wait(int milliseconds);
 
     // Listening helpers.
+    CaptureDevice* device();
+    Clock& clock();
+    EventPump& pump();
     void storeBlock(const CaptureBuffer& buffer);
-    int32_t measureLevel() const;
-    bool runEndDetector();
-    void runStartDetector();
+    int32_t inputLevel() const;
+    DetectorThresholds thresholds() const;
     int64_t streamPositionOf(int ringPosition) const;
-    void assembleAndMatch();
+    void copyUtteranceFromRing(int start, int length);
+    void assembleUtterance();
+    void playBeep();
 
     EnginePlatform m_platform;
 
@@ -204,12 +210,9 @@ private:
     CaptureBuffer m_buffer1;
     CaptureBuffer m_buffer2;
     CaptureBuffer m_calibrationBuffer;
-    int m_writePos = 1;   // W
-    int m_scanPos = 1;    // P
-    int m_uttStart = -1;  // S
-    int m_uttEnd = -1;    // E
-    int m_candidate = -1; // C
-    int m_quiet = 0;      // Q
+    int m_writePos = 1;   // W: where the next block goes
+    UtteranceDetector m_detector;
+    int m_lastDeviceResult = 0;
     std::array<uint8_t, kMaxUtteranceLength> m_utteranceBuffer{};
     int m_utteranceLength = 0;
     UtteranceTemplate m_utterance;
