@@ -1,0 +1,133 @@
+#include "cli/AudioInput.h"
+
+#include "engine/AlsaCaptureDevice.h"
+#include "engine/FileCaptureDevice.h"
+#include "engine/ManualClock.h"
+#include "engine/SilentSoundPlayer.h"
+#include "engine/SleepingPump.h"
+#include "engine/SteadyClock.h"
+#include "engine/TVREngine32.h"
+#include "engine/VirtualTimePump.h"
+
+#include <atomic>
+#include <csignal>
+#include <ostream>
+
+namespace larkspur::cli {
+
+namespace {
+
+// Set by the SIGINT handler; read by the pump on the engine's thread.
+std::atomic<bool> g_interrupted{false};
+
+extern "C" void onInterrupt(int)
+{
+    g_interrupted = true;
+}
+
+bool endsWith(const std::string& text, const std::string& tail)
+{
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+} // namespace
+
+void StreamMessages::showMessage(const std::string& text)
+{
+    if (dropEndOfInput && endsWith(text, ":  end of input"))
+        return;
+    std::string line = text;
+    for (char& c : line)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    m_out << line << '\n' << std::flush;
+}
+
+// Lets the engine notice Ctrl+C at its next pass.
+class AudioInput::InterruptPump : public EventPump {
+public:
+    explicit InterruptPump(EventPump& inner) : m_inner(inner) {}
+    void processEvents() override
+    {
+        m_inner.processEvents();
+        if (g_interrupted && m_engine)
+            m_engine->StopListening();
+    }
+    void waitForEvents(int maxMs) override
+    {
+        m_inner.waitForEvents(maxMs);
+        processEvents();
+    }
+    TVREngine32* m_engine = nullptr;
+
+private:
+    EventPump& m_inner;
+};
+
+AudioInput::AudioInput(const CommandLine& args)
+{
+    const auto input = args.value("input");
+    const auto deviceName = args.value("device");
+    if (input && deviceName)
+        throw UsageError("give either --input or --device, not both");
+    if (!input && !deviceName)
+        throw UsageError("missing option --input FILE.wav (or --device NAME)");
+
+    if (input) {
+        const bool realtime = args.has("realtime");
+        std::string error;
+        auto device = FileCaptureDevice::fromWavFile(
+            *input, error, realtime ? FileCaptureDevice::Pacing::RealTime : FileCaptureDevice::Pacing::Immediate);
+        if (!device)
+            throw UsageError(*input + ": " + error);
+        m_file = device.get();
+        m_device = std::move(device);
+        if (realtime) {
+            m_clock = std::make_unique<SteadyClock>();
+            m_basePump = std::make_unique<SleepingPump>();
+        } else {
+            auto clock = std::make_unique<ManualClock>();
+            m_basePump = std::make_unique<VirtualTimePump>(*clock);
+            m_clock = std::move(clock);
+        }
+    } else {
+        m_device = std::make_unique<AlsaCaptureDevice>(*deviceName);
+        m_clock = std::make_unique<SteadyClock>();
+        m_basePump = std::make_unique<SleepingPump>();
+    }
+    m_pump = std::make_unique<InterruptPump>(*m_basePump);
+    m_sound = std::make_unique<SilentSoundPlayer>();
+}
+
+AudioInput::~AudioInput()
+{
+    std::signal(SIGINT, SIG_DFL);
+}
+
+void AudioInput::fill(EnginePlatform& platform)
+{
+    platform.capture = m_device.get();
+    platform.clock = m_clock.get();
+    platform.pump = m_pump.get();
+    platform.sound = m_sound.get();
+}
+
+void AudioInput::stopOnInterrupt(TVREngine32& engine)
+{
+    m_pump->m_engine = &engine;
+    g_interrupted = false;
+    std::signal(SIGINT, onInterrupt);
+}
+
+bool AudioInput::inputExhausted() const
+{
+    // Listening needs two blocks at open and one per hand-back.
+    return m_file && m_file->remaining() < 2 * kBlockLength;
+}
+
+bool AudioInput::interrupted() const
+{
+    return g_interrupted;
+}
+
+} // namespace larkspur::cli

@@ -1,0 +1,57 @@
+#pragma once
+// The audio side of a command: a WAV file played into the engine in virtual
+// time (or paced in real time), or an ALSA capture device on the real clock.
+
+#include "cli/CommandLine.h"
+#include "engine/CaptureDevice.h"
+#include "engine/EnginePlatform.h"
+
+#include <memory>
+#include <string>
+
+namespace larkspur {
+class FileCaptureDevice;
+class TVREngine32;
+}
+
+namespace larkspur::cli {
+
+// Prints engine messages one per line. A message's carriage-return line breaks
+// become blanks so that one message stays one line.
+class StreamMessages : public MessageSink {
+public:
+    explicit StreamMessages(std::ostream& out) : m_out(out) {}
+    void showMessage(const std::string& text) override;
+    // Device reports ending in "end of input" are expected at the end of a file.
+    bool dropEndOfInput = false;
+
+private:
+    std::ostream& m_out;
+};
+
+class AudioInput {
+public:
+    // Reads --input FILE [--realtime] or --device NAME. Throws UsageError.
+    explicit AudioInput(const CommandLine& args);
+    ~AudioInput();
+
+    // Wires device, clock, pump and sound into a platform for one engine.
+    void fill(EnginePlatform& platform);
+    // Ctrl+C asks this engine to stop listening.
+    void stopOnInterrupt(TVREngine32& engine);
+    // True when the input was a file and all of it has been used.
+    bool inputExhausted() const;
+    // True when the user pressed Ctrl+C.
+    bool interrupted() const;
+
+private:
+    class InterruptPump;
+    std::unique_ptr<CaptureDevice> m_device;
+    FileCaptureDevice* m_file = nullptr;
+    std::unique_ptr<Clock> m_clock;
+    std::unique_ptr<EventPump> m_basePump;
+    std::unique_ptr<InterruptPump> m_pump;
+    std::unique_ptr<SoundPlayer> m_sound;
+};
+
+} // namespace larkspur::cli

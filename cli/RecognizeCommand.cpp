@@ -1,0 +1,57 @@
+// larkspur-cli recognize: listens to a recording (or a microphone) with a table
+// and prints one JSON line for every utterance that was matched against it.
+
+#include "cli/AudioInput.h"
+#include "cli/Commands.h"
+#include "cli/Json.h"
+#include "cli/TableAccess.h"
+#include "engine/TVREngine32.h"
+
+#include <ostream>
+
+namespace larkspur::cli {
+
+int recognizeCommand(const Args& argv, std::ostream& out, std::ostream& err)
+{
+    const CommandLine args(argv, {"table", "input", "device", "accuracy"}, {"realtime"});
+    const std::string tablePath = args.required("table");
+    const int accuracy = args.integer("accuracy", 15, 0, 100);
+    if (!TVREngine32::FileExists(tablePath)) {
+        err << "Cannot read the table " << tablePath << ".\n";
+        return 1;
+    }
+
+    AudioInput audio(args);
+    StreamMessages messages(err);
+    messages.dropEndOfInput = true;
+    EnginePlatform platform;
+    platform.messages = &messages;
+    audio.fill(platform);
+    TVREngine32 engine(platform);
+    engine.setPlayBack(false);
+    engine.setAccuracy(accuracy);
+    openTableFile(engine, tablePath);
+
+    if (!engine.Initialize()) {
+        err << "Calibration failed: the start of the input must be 2 seconds of quiet line.\n";
+        return 3;
+    }
+    if (!engine.TableTrained()) {
+        err << "The table has no trained voice commands.\n";
+        return 1;
+    }
+
+    int utterance = 0;
+    engine.OnUtteranceMatched = [&](const UtteranceReport& report) {
+        out << "{\"utterance\":" << ++utterance << ",\"start\":" << report.streamStart
+            << ",\"length\":" << report.length << ",\"slot\":" << report.match.slot
+            << ",\"phrase\":" << jsonString(report.match.phrase) << ",\"confidence\":" << report.match.confidence
+            << ",\"score\":" << report.match.bestScore << "}\n"
+            << std::flush;
+    };
+    audio.stopOnInterrupt(engine);
+    engine.Recognize();
+    return audio.inputExhausted() || audio.interrupted() ? 0 : 1;
+}
+
+} // namespace larkspur::cli

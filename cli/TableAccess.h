@@ -1,0 +1,17 @@
+#pragma once
+// Opening and saving a table named on the command line.
+
+#include <string>
+
+namespace larkspur {
+class TVREngine32;
+}
+
+namespace larkspur::cli {
+
+// Opens path (and its companion) without a dialog. Throws EInOutError.
+void openTableFile(TVREngine32& engine, const std::string& path);
+// Saves the table and its companion to path without a dialog. Throws EInOutError.
+void saveTableFile(TVREngine32& engine, const std::string& path);
+
+} // namespace larkspur::cli
