@@ -21,7 +21,7 @@ constexpr snd_pcm_uframes_t kBufferFrames = kBlockLength * 8;
 // Consecutive overruns recovered from in one read pass before giving up.
 constexpr int kMaxRecoveriesPerPass = 4;
 
-int configure(snd_pcm_t* pcm)
+int configure(snd_pcm_t* pcm, snd_pcm_uframes_t& periodFrames)
 {
     snd_pcm_hw_params_t* rawHw = nullptr;
     if (int r = snd_pcm_hw_params_malloc(&rawHw); r < 0)
@@ -46,6 +46,7 @@ int configure(snd_pcm_t* pcm)
         return r;
     if (int r = snd_pcm_hw_params(pcm, hw.get()); r < 0)
         return r;
+    periodFrames = period;
 
     snd_pcm_sw_params_t* rawSw = nullptr;
     if (int r = snd_pcm_sw_params_malloc(&rawSw); r < 0)
@@ -97,6 +98,7 @@ struct AlsaCaptureDevice::Impl {
     alsa::PcmHandle pcm;
     std::deque<CaptureBuffer*> queue;
     std::vector<pollfd> pollFds;
+    snd_pcm_uframes_t periodFrames = kPeriodFrames;
     bool started = false;
     int64_t framesRead = 0;
     int overruns = 0;
@@ -138,7 +140,10 @@ struct AlsaCaptureDevice::Impl {
         int recoveries = 0;
         while (pcm && started && !queue.empty()) {
             CaptureBuffer& buffer = *queue.front();
-            const auto wanted = static_cast<snd_pcm_uframes_t>(buffer.length - buffer.bytesRecorded);
+            // A read never asks for more than a period: the calibration buffer
+            // is larger than the device's whole ring.
+            const auto wanted
+                = std::min(static_cast<snd_pcm_uframes_t>(buffer.length - buffer.bytesRecorded), periodFrames);
             const snd_pcm_sframes_t got = snd_pcm_readi(pcm.get(), buffer.data + buffer.bytesRecorded, wanted);
             if (got == -EAGAIN || got == 0)
                 return completed;
@@ -201,7 +206,7 @@ int AlsaCaptureDevice::open()
     alsa::PcmHandle pcm;
     if (int r = alsa::openPcm(pcm, alsa::plugName(d.pcmName), SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK); r < 0)
         return -r;
-    if (int r = configure(pcm.get()); r < 0)
+    if (int r = configure(pcm.get(), d.periodFrames); r < 0)
         return -r;
     const int fdCount = snd_pcm_poll_descriptors_count(pcm.get());
     if (fdCount < 0)
