@@ -240,6 +240,15 @@ TEST(FileCaptureDeviceRealTime, BuffersBecomeDoneInOrderAndNotBeforeTheirTime)
     EXPECT_LE(doneAfter[0], doneAfter[1]);
     // The wait sleeps up to each due time instead of returning early and spinning.
     EXPECT_LE(waits, 6);
+
+    // A buffer handed back is paced from the moment it is queued again.
+    b1.done = false;
+    const auto handedBack = std::chrono::steady_clock::now();
+    ASSERT_EQ(device.addBuffer(b1), 0);
+    EXPECT_EQ(b1.streamPosition, 2 * kShortBlock);
+    while (!device.isDone(b1))
+        device.waitForData(1000);
+    EXPECT_GE(std::chrono::steady_clock::now() - handedBack, blockTime);
 }
 
 TEST(FileCaptureDeviceRealTime, WaitWithNothingQueuedSleepsAndResetHandsBuffersBack)
