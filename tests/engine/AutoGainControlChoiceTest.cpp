@@ -38,11 +38,16 @@ TEST(AutoGainChoice, PicksTheMicrophoneSwitchAndWritesEveryChannel)
     EXPECT_EQ(choice->channels, (std::vector<int>{0, 1}));
 }
 
-TEST(AutoGainChoice, JoinedStereoSwitchIsWrittenWithOneValue)
+TEST(AutoGainChoice, JoinedSwitchIsWrittenWithOneValueOtherwiseEveryChannel)
 {
-    const auto choice = chooseAutoGainSwitch({captureSwitch("Internal Mic agc", {0, 1}, true)});
-    ASSERT_TRUE(choice);
-    EXPECT_EQ(choice->channels, (std::vector<int>{0}));
+    const auto joined = chooseAutoGainSwitch({captureSwitch("Internal Mic agc", {0, 1}, true)});
+    ASSERT_TRUE(joined);
+    EXPECT_EQ(joined->channels, (std::vector<int>{0}));
+
+    // More than two channels: every one is written, none left as it was.
+    const auto surround = chooseAutoGainSwitch({captureSwitch("Mic AGC", {0, 1, 2, 3}, false)});
+    ASSERT_TRUE(surround);
+    EXPECT_EQ(surround->channels, (std::vector<int>{0, 1, 2, 3}));
 }
 
 TEST(AutoGainChoice, WithoutAMicrophoneSwitchTheLastCandidateIsUsed)
