@@ -10,6 +10,7 @@ packages=(
   libasound2-dev alsa-utils
   libx11-dev libxtst-dev
   clang libclang-rt-14-dev
+  python3
 )
 packages+=("$@")
 

@@ -1,0 +1,356 @@
+#include "engine/AlsaCaptureDevice.h"
+
+#include "engine/AlsaHandles.h"
+#include "engine/EngineTypes.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <deque>
+#include <poll.h>
+#include <utility>
+#include <vector>
+
+namespace larkspur {
+
+namespace {
+
+// Several blocks of slack, so a listening loop busy with one block does not
+// overrun while the next arrives.
+constexpr snd_pcm_uframes_t kPeriodFrames = kBlockLength;
+constexpr snd_pcm_uframes_t kBufferFrames = kBlockLength * 8;
+// Consecutive overruns recovered from in one read pass before giving up.
+constexpr int kMaxRecoveriesPerPass = 4;
+
+int configure(snd_pcm_t* pcm, snd_pcm_uframes_t& periodFrames)
+{
+    snd_pcm_hw_params_t* rawHw = nullptr;
+    if (int r = snd_pcm_hw_params_malloc(&rawHw); r < 0)
+        return r;
+    alsa::HwParams hw(rawHw);
+    if (int r = snd_pcm_hw_params_any(pcm, hw.get()); r < 0)
+        return r;
+    if (int r = snd_pcm_hw_params_set_access(pcm, hw.get(), SND_PCM_ACCESS_RW_INTERLEAVED); r < 0)
+        return r;
+    if (int r = snd_pcm_hw_params_set_format(pcm, hw.get(), SND_PCM_FORMAT_U8); r < 0)
+        return r;
+    if (int r = snd_pcm_hw_params_set_channels(pcm, hw.get(), 1); r < 0)
+        return r;
+    if (int r = snd_pcm_hw_params_set_rate(pcm, hw.get(), kSampleRate, 0); r < 0)
+        return r;
+    snd_pcm_uframes_t period = kPeriodFrames;
+    int dir = 0;
+    if (int r = snd_pcm_hw_params_set_period_size_near(pcm, hw.get(), &period, &dir); r < 0)
+        return r;
+    snd_pcm_uframes_t bufferFrames = std::max(kBufferFrames, period * 4);
+    if (int r = snd_pcm_hw_params_set_buffer_size_near(pcm, hw.get(), &bufferFrames); r < 0)
+        return r;
+    if (int r = snd_pcm_hw_params(pcm, hw.get()); r < 0)
+        return r;
+    periodFrames = period;
+
+    snd_pcm_sw_params_t* rawSw = nullptr;
+    if (int r = snd_pcm_sw_params_malloc(&rawSw); r < 0)
+        return r;
+    alsa::SwParams sw(rawSw);
+    if (int r = snd_pcm_sw_params_current(pcm, sw.get()); r < 0)
+        return r;
+    // Poll wakes the loop once per block, not for every few frames.
+    if (int r = snd_pcm_sw_params_set_avail_min(pcm, sw.get(), kPeriodFrames); r < 0)
+        return r;
+    // Capture begins with start(), as the engine expects, not with the first read.
+    snd_pcm_uframes_t boundary = 0;
+    if (int r = snd_pcm_sw_params_get_boundary(sw.get(), &boundary); r < 0)
+        return r;
+    if (int r = snd_pcm_sw_params_set_start_threshold(pcm, sw.get(), boundary); r < 0)
+        return r;
+    return snd_pcm_sw_params(pcm, sw.get());
+}
+
+int countCardCaptureDevices()
+{
+    int count = 0;
+    int card = -1;
+    while (snd_card_next(&card) == 0 && card >= 0) {
+        snd_ctl_t* rawCtl = nullptr;
+        if (snd_ctl_open(&rawCtl, ("hw:" + std::to_string(card)).c_str(), 0) < 0)
+            continue;
+        alsa::CtlHandle ctl(rawCtl);
+        snd_pcm_info_t* rawInfo = nullptr;
+        if (snd_pcm_info_malloc(&rawInfo) < 0)
+            continue;
+        alsa::PcmInfo info(rawInfo);
+        int device = -1;
+        while (snd_ctl_pcm_next_device(ctl.get(), &device) == 0 && device >= 0) {
+            snd_pcm_info_set_device(info.get(), static_cast<unsigned>(device));
+            snd_pcm_info_set_subdevice(info.get(), 0);
+            snd_pcm_info_set_stream(info.get(), SND_PCM_STREAM_CAPTURE);
+            if (snd_ctl_pcm_info(ctl.get(), info.get()) >= 0)
+                ++count;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+struct AlsaCaptureDevice::Impl {
+    std::string pcmName;
+    alsa::PcmHandle pcm;
+    std::deque<CaptureBuffer*> queue;
+    std::vector<pollfd> pollFds;
+    snd_pcm_uframes_t periodFrames = kPeriodFrames;
+    bool started = false;
+    int64_t framesRead = 0;
+    int overruns = 0;
+    // A read failure found while polling; the next operation returns it.
+    int pendingError = 0;
+
+    bool isQueued(const CaptureBuffer& buffer) const
+    {
+        return std::find(queue.begin(), queue.end(), &buffer) != queue.end();
+    }
+
+    // Hands every queued buffer back, marked done with what it holds.
+    void releaseAll()
+    {
+        for (CaptureBuffer* buffer : queue)
+            buffer->done = true;
+        queue.clear();
+    }
+
+    int takePendingError()
+    {
+        return std::exchange(pendingError, 0);
+    }
+
+    // A device that cannot deliver any more hands its buffers back, so the
+    // engine sees them done and meets the error on its next call.
+    void fail(int negativeCode)
+    {
+        pendingError = -negativeCode;
+        started = false;
+        releaseAll();
+    }
+
+    // Reads whatever has arrived into the queued buffers, oldest first;
+    // true when a buffer became done.
+    bool readAvailable()
+    {
+        bool completed = false;
+        int recoveries = 0;
+        while (pcm && started && !queue.empty()) {
+            CaptureBuffer& buffer = *queue.front();
+            // A read never asks for more than a period: the calibration buffer
+            // is larger than the device's whole ring.
+            const auto wanted
+                = std::min(static_cast<snd_pcm_uframes_t>(buffer.length - buffer.bytesRecorded), periodFrames);
+            const snd_pcm_sframes_t got = snd_pcm_readi(pcm.get(), buffer.data + buffer.bytesRecorded, wanted);
+            if (got == -EAGAIN || got == 0)
+                return completed;
+            if (got == -EPIPE || got == -ESTRPIPE) {
+                // An overrun loses audio, not the session.
+                ++overruns;
+                int r = snd_pcm_recover(pcm.get(), static_cast<int>(got), 1);
+                if (r >= 0 && snd_pcm_state(pcm.get()) != SND_PCM_STATE_RUNNING)
+                    r = snd_pcm_start(pcm.get());
+                if (r < 0 || ++recoveries > kMaxRecoveriesPerPass) {
+                    fail(r < 0 ? r : static_cast<int>(got));
+                    return true;
+                }
+                continue;
+            }
+            if (got < 0) {
+                fail(static_cast<int>(got));
+                return true;
+            }
+            if (buffer.bytesRecorded == 0)
+                buffer.streamPosition = framesRead;
+            buffer.bytesRecorded += static_cast<int>(got);
+            framesRead += got;
+            if (buffer.bytesRecorded >= buffer.length) {
+                buffer.done = true;
+                queue.pop_front();
+                completed = true;
+            }
+        }
+        return completed;
+    }
+};
+
+AlsaCaptureDevice::AlsaCaptureDevice(std::string pcmName) : m_impl(std::make_unique<Impl>())
+{
+    m_impl->pcmName = std::move(pcmName);
+}
+
+AlsaCaptureDevice::~AlsaCaptureDevice() = default;
+
+int AlsaCaptureDevice::deviceCount()
+{
+    if (m_impl->pcm)
+        return std::max(1, countCardCaptureDevices());
+    int count = countCardCaptureDevices();
+    if (count == 0) {
+        // Sound servers and configured PCMs have no card of their own; one that opens counts.
+        alsa::PcmHandle probe;
+        if (alsa::openPcm(probe, alsa::plugName(m_impl->pcmName), SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK) == 0)
+            count = 1;
+    }
+    return count;
+}
+
+int AlsaCaptureDevice::open()
+{
+    Impl& d = *m_impl;
+    if (d.pcm)
+        return EBUSY;
+    alsa::PcmHandle pcm;
+    if (int r = alsa::openPcm(pcm, alsa::plugName(d.pcmName), SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK); r < 0)
+        return -r;
+    if (int r = configure(pcm.get(), d.periodFrames); r < 0)
+        return -r;
+    const int fdCount = snd_pcm_poll_descriptors_count(pcm.get());
+    if (fdCount < 0)
+        return -fdCount;
+    d.pollFds.assign(static_cast<size_t>(fdCount), pollfd{});
+    if (int r = snd_pcm_poll_descriptors(pcm.get(), d.pollFds.data(), static_cast<unsigned>(fdCount)); r < 0)
+        return -r;
+    d.pcm = std::move(pcm);
+    d.started = false;
+    d.framesRead = 0;
+    d.overruns = 0;
+    d.pendingError = 0;
+    return 0;
+}
+
+int AlsaCaptureDevice::prepareBuffer(CaptureBuffer& buffer)
+{
+    if (!m_impl->pcm)
+        return EBADFD;
+    if (!buffer.data || buffer.length <= 0)
+        return EINVAL;
+    buffer.prepared = true;
+    return 0;
+}
+
+int AlsaCaptureDevice::addBuffer(CaptureBuffer& buffer)
+{
+    Impl& d = *m_impl;
+    if (!d.pcm)
+        return EBADFD;
+    if (int error = d.takePendingError())
+        return error;
+    if (!buffer.prepared)
+        return EINVAL;
+    if (d.isQueued(buffer))
+        return EBUSY;
+    buffer.bytesRecorded = 0;
+    buffer.streamPosition = -1;
+    buffer.done = false;
+    d.queue.push_back(&buffer);
+    return 0;
+}
+
+int AlsaCaptureDevice::start()
+{
+    Impl& d = *m_impl;
+    if (!d.pcm)
+        return EBADFD;
+    if (int error = d.takePendingError())
+        return error;
+    if (d.started)
+        return 0;
+    // After stop() the PCM is in the set-up state and must be prepared again.
+    if (snd_pcm_state(d.pcm.get()) != SND_PCM_STATE_PREPARED) {
+        if (int r = snd_pcm_prepare(d.pcm.get()); r < 0)
+            return -r;
+    }
+    if (int r = snd_pcm_start(d.pcm.get()); r < 0)
+        return -r;
+    d.started = true;
+    return 0;
+}
+
+int AlsaCaptureDevice::stop()
+{
+    Impl& d = *m_impl;
+    if (!d.pcm)
+        return EBADFD;
+    d.started = false;
+    if (int r = snd_pcm_drop(d.pcm.get()); r < 0)
+        return -r;
+    return d.takePendingError();
+}
+
+int AlsaCaptureDevice::reset()
+{
+    Impl& d = *m_impl;
+    if (!d.pcm)
+        return EBADFD;
+    d.started = false;
+    d.releaseAll();
+    if (int r = snd_pcm_drop(d.pcm.get()); r < 0)
+        return -r;
+    return d.takePendingError();
+}
+
+int AlsaCaptureDevice::unprepareBuffer(CaptureBuffer& buffer)
+{
+    if (!m_impl->pcm)
+        return EBADFD;
+    if (m_impl->isQueued(buffer))
+        return EBUSY;
+    buffer.prepared = false;
+    return 0;
+}
+
+int AlsaCaptureDevice::close()
+{
+    Impl& d = *m_impl;
+    if (!d.pcm)
+        return EBADFD;
+    d.releaseAll();
+    d.started = false;
+    d.pollFds.clear();
+    d.pcm.reset();
+    return 0;
+}
+
+bool AlsaCaptureDevice::isDone(CaptureBuffer& buffer)
+{
+    m_impl->readAvailable();
+    return buffer.done;
+}
+
+void AlsaCaptureDevice::waitForData(int maxMs)
+{
+    Impl& d = *m_impl;
+    if (maxMs <= 0)
+        return;
+    // A buffer completed just now: the caller should look at it before sleeping.
+    if (d.readAvailable())
+        return;
+    if (!d.pcm || !d.started || d.queue.empty()) {
+        // Nothing can arrive for the caller: sleep rather than return at once.
+        poll(nullptr, 0, maxMs);
+        return;
+    }
+    if (poll(d.pollFds.data(), static_cast<nfds_t>(d.pollFds.size()), maxMs) > 0) {
+        unsigned short revents = 0;
+        snd_pcm_poll_descriptors_revents(d.pcm.get(), d.pollFds.data(),
+                                         static_cast<unsigned>(d.pollFds.size()), &revents);
+    }
+}
+
+std::string AlsaCaptureDevice::errorText(int code)
+{
+    if (code == 0)
+        return {};
+    return snd_strerror(-code);
+}
+
+int AlsaCaptureDevice::overrunCount() const
+{
+    return m_impl->overruns;
+}
+
+} // namespace larkspur
