@@ -1,6 +1,8 @@
 #include "engine/TVREngine32.h"
 
 #include "engine/FileError.h"
+#include "engine/SleepingPump.h"
+#include "engine/SteadyClock.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -35,6 +37,14 @@ TVREngine32::TVREngine32(EnginePlatform platform)
     , m_ring(kRingLength, 0)
     , m_frames(kRingFrames)
 {
+    if (!m_platform.clock) {
+        m_ownClock = std::make_unique<SteadyClock>();
+        m_platform.clock = m_ownClock.get();
+    }
+    if (!m_platform.pump) {
+        m_ownPump = std::make_unique<SleepingPump>();
+        m_platform.pump = m_ownPump.get();
+    }
     m_blockStreamPositions.fill(-1);
     m_stopRequest = true;
     CreateSampleStore();

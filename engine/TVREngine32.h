@@ -170,6 +170,9 @@ private:
     void playBeep();
 
     EnginePlatform m_platform;
+    // Used when the platform brings no clock or pump of its own.
+    std::unique_ptr<Clock> m_ownClock;
+    std::unique_ptr<EventPump> m_ownPump;
 
     // Published state.
     bool m_beepBeforeTrain = true;

@@ -1,0 +1,423 @@
+// Calibration, the listening loop, training and recognition, driven through a
+// file capture device in virtual time with synthetic signals.
+
+#include "engine/FileCaptureDevice.h"
+#include "engine/ManualClock.h"
+#include "engine/SilentSoundPlayer.h"
+#include "engine/TVREngine32.h"
+#include "engine/VirtualTimePump.h"
+#include "SignalBuilder.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace larkspur;
+using namespace larkspur::test;
+
+namespace {
+
+const std::string kPleaseBeQuiet =
+    "Please make sure you are not talking during this process. If you see this message more than once, "
+    "please lower your microphone recording volume (gain) in your mixer control. Then continue with this process.";
+const std::string kTooNoisy = "To much microphone line noise! Can not run voice recognition engine!";
+const std::string kBadZero = "Sound card does not provide propper zero level!  Can not run recognition engine!";
+
+class RecordingView : public CalibrationView {
+public:
+    void show() override { calls.push_back("show"); }
+    void hide() override { calls.push_back("hide"); }
+    void restartProgress() override { calls.push_back("restart"); }
+    void close() override { calls.push_back("close"); }
+    std::vector<std::string> calls;
+};
+
+class NoDevice : public FileCaptureDevice {
+public:
+    NoDevice() : FileCaptureDevice(std::vector<uint8_t>(100000, 128)) {}
+    int deviceCount() override { return 0; }
+};
+
+// Alternating zero +- deviation: RMS deviation exactly `deviation`, mean at zero.
+std::vector<uint8_t> alternatingLine(int passes, int zero, int deviation)
+{
+    std::vector<uint8_t> line(static_cast<std::size_t>(passes) * kCalibrationLength);
+    for (std::size_t i = 0; i < line.size(); ++i)
+        line[i] = static_cast<uint8_t>(i % 2 ? zero + deviation : zero - deviation);
+    return line;
+}
+
+class EngineAudio : public ::testing::Test {
+protected:
+    TempDir dir;
+    RecordingMessages messages;
+    ManualClock clock;
+    std::vector<std::string> statuses;
+    VirtualTimePump pump{clock, [this] { noteStatus(); }};
+    SilentSoundPlayer sound;
+    RecordingView view;
+    std::unique_ptr<FileCaptureDevice> device;
+    std::unique_ptr<TVREngine32> engine;
+
+    void start(std::vector<uint8_t> stream, std::unique_ptr<FileCaptureDevice> custom = nullptr)
+    {
+        device = custom ? std::move(custom) : std::make_unique<FileCaptureDevice>(std::move(stream));
+        engine = std::make_unique<TVREngine32>(EnginePlatform{.messages = &messages,
+                                                              .capture = device.get(),
+                                                              .sound = &sound,
+                                                              .clock = &clock,
+                                                              .pump = &pump,
+                                                              .calibrationView = &view,
+                                                              .sampleStorePath = dir.file("store.tmp")});
+    }
+
+    // Calibration on a perfectly quiet line, then `signal`.
+    void startCalibrated(const SignalBuilder& signal)
+    {
+        std::vector<uint8_t> stream(kCalibrationLength, 128);
+        stream.insert(stream.end(), signal.samples().begin(), signal.samples().end());
+        start(stream);
+        ASSERT_TRUE(engine->Initialize());
+        messages.messages.clear();
+        statuses.clear();
+    }
+
+    void noteStatus()
+    {
+        if (engine && (statuses.empty() || statuses.back() != engine->Status()))
+            statuses.push_back(engine->Status());
+    }
+};
+
+// ---------------------------------------------------------------------------
+// Calibration
+
+TEST_F(EngineAudio, QuietLineCalibratesAfterThreeSecondPause)
+{
+    start(std::vector<uint8_t>(kCalibrationLength, 128));
+    ASSERT_TRUE(engine->Initialize());
+    EXPECT_TRUE(engine->Ready());
+    const CalibrationValues& c = engine->calibration();
+    EXPECT_EQ(c.zeroLevel, 128);
+    EXPECT_EQ(c.zeroCrossingThreshold, 15);
+    EXPECT_EQ(c.lowThreshold, 1980);
+    EXPECT_EQ(c.highThreshold, 10780);
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_EQ(clock.tickCount(), 3000u);
+    EXPECT_EQ(device->position(), kCalibrationLength);
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"show", "close"}));
+}
+
+TEST_F(EngineAudio, NoDeviceFailsWithGatedMessage)
+{
+    start({}, std::make_unique<NoDevice>());
+    EXPECT_FALSE(engine->Initialize());
+    EXPECT_EQ(messages.messages,
+              std::vector<std::string>{"No sound system installed in computer system. Can not use application."});
+    EXPECT_TRUE(view.calls.empty());
+
+    messages.messages.clear();
+    engine->setShowMessages(false);
+    EXPECT_FALSE(engine->Initialize());
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(EngineAudio, TalkingThroughEveryPassGivesElevenWarningsThenFails)
+{
+    start(alternatingLine(11, 128, 10));  // N = 10
+    engine->setShowMessages(false);       // these messages are not gated
+    EXPECT_FALSE(engine->Initialize());
+    ASSERT_EQ(messages.messages.size(), 12u);
+    for (int i = 0; i < 11; ++i)
+        EXPECT_EQ(messages.messages[i], kPleaseBeQuiet);
+    EXPECT_EQ(messages.messages[11], kTooNoisy);
+    EXPECT_FALSE(engine->Ready());
+    EXPECT_EQ(clock.tickCount(), 12 * 3000u);
+    EXPECT_EQ(view.calls.back(), "close");
+}
+
+TEST_F(EngineAudio, NoiseOfExactlyEightRepeatsAtOnce)
+{
+    start(alternatingLine(11, 128, 8));  // N = 8.0: neither noisy nor quiet
+    EXPECT_FALSE(engine->Initialize());
+    EXPECT_EQ(messages.messages, std::vector<std::string>{kTooNoisy});
+    EXPECT_EQ(clock.tickCount(), 3000u);
+    EXPECT_EQ(device->position(), 11 * kCalibrationLength);
+}
+
+TEST_F(EngineAudio, NoisyFirstPassThenQuietSucceeds)
+{
+    std::vector<uint8_t> stream = alternatingLine(1, 128, 10);
+    const std::vector<uint8_t> quiet = alternatingLine(1, 128, 2);  // N = 2
+    stream.insert(stream.end(), quiet.begin(), quiet.end());
+    start(stream);
+    ASSERT_TRUE(engine->Initialize());
+    EXPECT_EQ(messages.messages, std::vector<std::string>{kPleaseBeQuiet});
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"show", "hide", "show", "restart", "close"}));
+    EXPECT_EQ(clock.tickCount(), 6000u);
+    // N = 2: (5)^2 x 220 and (11)^2 x 220; a crossing at every sample.
+    EXPECT_EQ(engine->calibration().lowThreshold, 5500);
+    EXPECT_EQ(engine->calibration().highThreshold, 26620);
+    EXPECT_EQ(engine->calibration().zeroCrossingThreshold, 240);
+}
+
+TEST_F(EngineAudio, ZeroLevelMustBeWithinTenOfMiddle)
+{
+    for (const int zero : {117, 118, 138, 139}) {
+        messages.messages.clear();
+        start(std::vector<uint8_t>(kCalibrationLength, static_cast<uint8_t>(zero)));
+        const bool expectOk = zero >= 118 && zero <= 138;
+        EXPECT_EQ(engine->Initialize(), expectOk) << zero;
+        if (expectOk) {
+            EXPECT_EQ(engine->calibration().zeroLevel, zero);
+            EXPECT_TRUE(messages.messages.empty());
+        } else {
+            EXPECT_EQ(messages.messages, std::vector<std::string>{kBadZero}) << zero;
+        }
+    }
+}
+
+TEST_F(EngineAudio, FailedRecalibrationLeavesEngineNotReady)
+{
+    std::vector<uint8_t> stream(kCalibrationLength, 128);
+    stream.insert(stream.end(), kCalibrationLength, 100);
+    start(stream);
+    ASSERT_TRUE(engine->Initialize());
+    EXPECT_FALSE(engine->Initialize());
+    EXPECT_FALSE(engine->Ready());
+}
+
+// ---------------------------------------------------------------------------
+// Listening
+
+TEST_F(EngineAudio, AcceptsUtteranceAndDeliversIt)
+{
+    SignalBuilder signal;
+    signal.padBlocks(2).frames(10, 14080).quietFrames(30).padBlocks(4);
+    startCalibrated(signal);
+    int plotEvents = 0;
+    engine->OnValidPlotData = [&](TVREngine32& e) {
+        ++plotEvents;
+        EXPECT_EQ(e.PlotDataLength(), 2200);
+    };
+
+    ASSERT_TRUE(engine->ListenForUtterance());
+    EXPECT_EQ(plotEvents, 1);
+    EXPECT_EQ(engine->PlotDataLength(), 2200);
+    for (const uint8_t s : engine->utteranceSamples())
+        EXPECT_EQ(s, 136);
+    EXPECT_EQ(engine->PlotData(), std::string(2200, static_cast<char>(136)));
+    EXPECT_EQ(engine->Status(), "Idle");
+    EXPECT_EQ(engine->LastSndByte(), 0);
+    EXPECT_EQ(statuses, (std::vector<std::string>{"Listening", "Recording"}));
+
+    // Played back by default: a 44-byte header and the samples.
+    ASSERT_EQ(sound.waves.size(), 1u);
+    EXPECT_EQ(sound.waves[0].size(), 44u + 2200u);
+
+    // The speech ends at 22050 + 2640 + 2200; twelve quiet frames later the end is
+    // found in the block that ends at 29970, and the two blocks queued after it are lost.
+    EXPECT_EQ(device->position(), 29970 + 2640);
+}
+
+TEST_F(EngineAudio, ShortClickIsDiscardedWithinTheSameCall)
+{
+    SignalBuilder signal;
+    signal.padBlocks(1).frames(6, 14080).quietFrames(30).frames(9, 20000).quietFrames(30).padBlocks(4);
+    startCalibrated(signal);
+    engine->setPlayBack(false);
+    ASSERT_TRUE(engine->ListenForUtterance());
+    EXPECT_EQ(engine->PlotDataLength(), 9 * 220);
+    EXPECT_TRUE(sound.waves.empty());
+}
+
+TEST_F(EngineAudio, LongSpeechIsCutAtOnePointTwoSeconds)
+{
+    SignalBuilder signal;
+    signal.padBlocks(1).frames(80, 14080).quietFrames(30).padBlocks(4);
+    startCalibrated(signal);
+    ASSERT_TRUE(engine->ListenForUtterance());
+    EXPECT_EQ(engine->PlotDataLength(), kMaxUtteranceLength);
+}
+
+TEST_F(EngineAudio, NotReadyReturnsAtOnceWithoutDevice)
+{
+    start(std::vector<uint8_t>(100000, 128));
+    EXPECT_FALSE(engine->ListenForUtterance());
+    EXPECT_EQ(device->position(), 0);
+    EXPECT_EQ(engine->Status(), "Idle");
+    // Recognize and Train on an uncalibrated engine return instead of spinning.
+    engine->setVCRecord(1);
+    engine->setVoiceCommand("x");
+    engine->UpdateVCRecord();
+    engine->SetSampleTrained(1, 1);
+    engine->Recognize();
+    engine->Train();
+    EXPECT_EQ(device->position(), 0);
+}
+
+TEST_F(EngineAudio, EndOfInputAtOpenIsReportedAfterElevenAttempts)
+{
+    SignalBuilder signal;
+    signal.quiet(1000);
+    startCalibrated(signal);
+    const uint32_t before = clock.tickCount();
+    EXPECT_FALSE(engine->ListenForUtterance());
+    EXPECT_EQ(messages.messages, std::vector<std::string>{"VREngine wiOpenAndStart:  end of input"});
+    EXPECT_TRUE(engine->stopRequested());
+    EXPECT_EQ(clock.tickCount() - before, 10 * 50u);
+    EXPECT_EQ(engine->Status(), "Idle");
+}
+
+TEST_F(EngineAudio, EndOfInputWhileListeningStopsSilentlyWithoutMessages)
+{
+    SignalBuilder signal;
+    signal.quiet(3 * kBlockLength);
+    startCalibrated(signal);
+    engine->setShowMessages(false);
+    EXPECT_FALSE(engine->ListenForUtterance());
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_TRUE(engine->stopRequested());
+    EXPECT_FALSE(device->isOpen());
+}
+
+TEST_F(EngineAudio, HandBackFailureIsReportedUnderItsName)
+{
+    SignalBuilder signal;
+    signal.quiet(3 * kBlockLength);
+    startCalibrated(signal);
+    EXPECT_FALSE(engine->ListenForUtterance());
+    EXPECT_EQ(messages.messages, std::vector<std::string>{"VREngine wiAddBuffer:  end of input"});
+}
+
+// ---------------------------------------------------------------------------
+// Training and recognition
+
+// Four repetitions separated by quiet line.
+SignalBuilder& addRepetition(SignalBuilder& signal, int32_t energy, bool noisy = false)
+{
+    return signal.frames(10, energy, noisy).quietFrames(20).padBlocks(1);
+}
+
+TEST_F(EngineAudio, TrainingClassifiesByMeanEnergyThenVerifies)
+{
+    SignalBuilder signal;
+    signal.padBlocks(1);
+    addRepetition(signal, 3000, true);  // ignored without a word
+    addRepetition(signal, 12000);       // too quiet
+    for (int i = 0; i < 4; ++i)
+        addRepetition(signal, 12001);   // three samples and the check
+    signal.padBlocks(4);
+    startCalibrated(signal);
+    engine->setPlayBack(false);
+    engine->setVCRecord(3);
+    engine->setVoiceCommand("hello");
+    engine->setCommandString("hi");
+    engine->UpdateVCRecord();
+
+    std::vector<int> trained;
+    engine->OnTrained = [&](TVREngine32& e) { trained.push_back(e.LastTrainedSample()); };
+    engine->Train();
+
+    EXPECT_EQ(trained, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(messages.messages,
+              (std::vector<std::string>{"Please say hello louder!", "You trained hello well!"}));
+    EXPECT_EQ(sound.resources, std::vector<std::string>(6, "BEEP"));
+    const VoiceCommandRecord* record = engine->table().record(3);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->trained, 1);
+    for (const auto& sample : record->samples) {
+        EXPECT_EQ(sample.present, 1);
+        EXPECT_EQ(sample.frameCount, 10);
+        EXPECT_EQ(sample.meanEnergy, 12001);
+    }
+    EXPECT_EQ(engine->LastVC(), 3);
+    EXPECT_EQ(engine->LastVoiceCommand(), "hello");
+    EXPECT_EQ(engine->Status(), "Idle");
+    EXPECT_FALSE(engine->stopRequested());
+    // The last stored repetition is kept for playback.
+    ASSERT_TRUE(engine->LoadSample(3));
+    EXPECT_EQ(engine->PlotDataLength(), 2200);
+}
+
+TEST_F(EngineAudio, RecognitionIgnoresQuietUtterancesAndReportsMatches)
+{
+    SignalBuilder signal;
+    signal.padBlocks(1);
+    for (int i = 0; i < 4; ++i)
+        addRepetition(signal, 20000);
+    addRepetition(signal, 3000, true);  // too quiet to match
+    addRepetition(signal, 3001, true);  // matched against the table, no command
+    addRepetition(signal, 20000);       // recognised
+    signal.padBlocks(4);
+    startCalibrated(signal);
+    engine->setPlayBack(false);
+    engine->setShowMessages(false);
+    engine->setVCRecord(1);
+    engine->setVoiceCommand("lights");
+    engine->UpdateVCRecord();
+    engine->Train();
+    ASSERT_TRUE(engine->TableTrained());
+
+    std::vector<UtteranceReport> reports;
+    engine->OnUtteranceMatched = [&](const UtteranceReport& r) { reports.push_back(r); };
+    int recognitions = 0;
+    engine->OnRecognition = [&](TVREngine32& e) {
+        ++recognitions;
+        EXPECT_EQ(e.Status(), "Thinking");
+        e.StopListening();
+    };
+    engine->Recognize();
+
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].meanEnergy, 3001);
+    EXPECT_EQ(reports[0].match.slot, 0);
+    EXPECT_EQ(reports[1].match.slot, 1);
+    EXPECT_EQ(reports[1].match.confidence, 100);
+    EXPECT_EQ(reports[1].length, 2200);
+    EXPECT_EQ(recognitions, 1);
+    EXPECT_EQ(engine->LastVC(), 1);
+    EXPECT_EQ(engine->LastVoiceCommand(), "lights");
+    EXPECT_EQ(engine->LastConfidence(), 100);
+    EXPECT_EQ(engine->Status(), "Idle");
+    EXPECT_FALSE(engine->stopRequested());
+}
+
+TEST_F(EngineAudio, StopAfterRecognizeEndsOnUnmatchedLoudUtterance)
+{
+    SignalBuilder signal;
+    signal.padBlocks(1);
+    for (int i = 0; i < 4; ++i)
+        addRepetition(signal, 20000);
+    // Far too long to match a 10-frame sample, but loud.
+    signal.frames(40, 20000).quietFrames(20).padBlocks(1);
+    addRepetition(signal, 20000);
+    signal.padBlocks(4);
+    startCalibrated(signal);
+    engine->setPlayBack(false);
+    engine->setShowMessages(false);
+    engine->setVCRecord(1);
+    engine->setVoiceCommand("lights");
+    engine->UpdateVCRecord();
+    engine->Train();
+
+    int recognitions = 0;
+    engine->OnRecognition = [&](TVREngine32&) { ++recognitions; };
+    engine->setStopAfterRecognize(true);
+    engine->Recognize();
+    EXPECT_EQ(recognitions, 0);
+    EXPECT_EQ(engine->Status(), "Idle");
+    // The matching utterance after it is still in the stream.
+    EXPECT_GT(device->remaining(), 2200);
+}
+
+TEST_F(EngineAudio, RecognizeOnUntrainedTableOnlyShowsMessage)
+{
+    startCalibrated(SignalBuilder().padBlocks(10));
+    engine->Recognize();
+    EXPECT_EQ(messages.messages, std::vector<std::string>{"The table is not trained! Please train voice commands!"});
+    EXPECT_EQ(device->position(), kCalibrationLength);
+}
+
+} // namespace
