@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libasound2-dev alsa-utils
   libx11-dev libxtst-dev
+  xdg-utils
+  xvfb openbox x11-utils
   clang libclang-rt-14-dev
   python3
 )
