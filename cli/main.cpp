@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/SendKeysCommand.h"
 #include "engine/FileError.h"
 
 #include <iostream>
@@ -14,7 +15,8 @@ const char* const kUsage =
     "  train --table T.EAR --phrase P --action A (--input REC.wav [--realtime] | --device NAME) [--accuracy N]\n"
     "  recognize --table T.EAR (--input TEST.wav [--realtime] | --device NAME) [--accuracy N]\n"
     "  dump T.EAR\n"
-    "  devices\n";
+    "  devices\n"
+    "  send-keys [--dry-run] TEXT...\n";
 
 } // namespace
 
@@ -27,6 +29,7 @@ int main(int argc, char** argv)
         {"recognize", recognizeCommand},
         {"dump", dumpCommand},
         {"devices", devicesCommand},
+        {"send-keys", larkspur::sendKeysCommand},
     };
     if (argc < 2) {
         std::cerr << kUsage;
