@@ -16,6 +16,10 @@ constexpr int32_t kMinErrorPower = 30;
 
 constexpr double kCoefficientScale = 800.0;
 
+// Centred 8-bit samples; keeping to this range is what lets the autocorrelation
+// sums stay in 32 bits.
+constexpr int32_t kMaxCentred = 255;
+
 } // namespace
 
 AnalysisWindow BuildAnalysisWindow()
@@ -38,7 +42,7 @@ std::array<int32_t, kFrameLength> ApplyAnalysisWindow(std::span<const int32_t> s
     std::array<int32_t, kFrameLength> y{};
     const size_t count = std::min<size_t>(samples.size(), kFrameLength);
     for (size_t k = 0; k < count; ++k)
-        y[k] = RoundToInt32(w[k] * static_cast<double>(samples[k]));
+        y[k] = RoundToInt32(w[k] * static_cast<double>(std::clamp(samples[k], -kMaxCentred, kMaxCentred)));
     return y;
 }
 
@@ -57,10 +61,23 @@ LpcResult LpcAnalysis(std::span<const int32_t> samples, int order)
         result.autocorrelation[j] = sum;
     }
 
-    const LpcVector& r = result.autocorrelation;
+    const LpcResult model = LevinsonDurbin(result.autocorrelation, order);
+    result.success = model.success;
+    result.predictionError = model.predictionError;
+    result.coefficients = model.coefficients;
+    return result;
+}
+
+LpcResult LevinsonDurbin(const LpcVector& r, int order)
+{
+    order = std::clamp(order, 1, kLpcOrder);
+    LpcResult result;
+    result.autocorrelation = r;
     result.coefficients[0] = 800;
-    if (r[0] == 0)
+    if (r[0] == 0) {
+        result.autocorrelation.fill(0);
         return result;  // silence: no model, no error
+    }
 
     std::array<double, kLpcCoefficients> a{};
     double e = r[0];

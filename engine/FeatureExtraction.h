@@ -20,7 +20,8 @@ AnalysisWindow BuildAnalysisWindow();
 // The window, built once on first use and never changed.
 const AnalysisWindow& SharedAnalysisWindow();
 
-// y[k] = round(w[k] x[k]) for the first 220 samples; missing samples count as 0.
+// y[k] = round(w[k] x[k]) for the first 220 samples; missing samples count as 0,
+// samples beyond the centred 8-bit range -255..255 are clamped to it.
 std::array<int32_t, kFrameLength> ApplyAnalysisWindow(std::span<const int32_t> samples);
 
 struct LpcResult {
@@ -34,6 +35,8 @@ struct LpcResult {
 // centred samples of one frame (220 of them); order is at most 10. When the
 // recursion fails at order m the coefficients above m are 0.
 LpcResult LpcAnalysis(std::span<const int32_t> samples, int order = kLpcOrder);
+// The recursion alone, on a given autocorrelation (r0..r10, lags above order unused).
+LpcResult LevinsonDurbin(const LpcVector& r, int order = kLpcOrder);
 
 // Energy of the residual left when predictor c (scaled by 800) is applied to a
 // signal with autocorrelation r: c'Rc / 640000, rounded, at least 1; 1 when r0 < 50.
