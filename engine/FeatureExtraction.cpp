@@ -132,7 +132,11 @@ int32_t ResidualEnergy(const RealLpcVector& c, const RealLpcVector& r)
     double q = 0.0;
     for (int j = 0; j <= kLpcOrder; ++j)
         q = q + v[j] * c[j];
-    // Undo the factor 800 of both coefficient vectors.
+    return ScaleQuadraticForm(q);
+}
+
+int32_t ScaleQuadraticForm(double q)
+{
     q = q * 0.00125 * 0.00125;
     if (q < 1.0)
         q = 1.0;

@@ -45,6 +45,10 @@ int32_t ResidualEnergy(const LpcVector& c, const LpcVector& r);
 // matcher can convert each template once instead of once per cell.
 int32_t ResidualEnergy(const RealLpcVector& c, const RealLpcVector& r);
 
+// The last steps of ResidualEnergy on the quadratic form c'Rc: undo the two
+// factors 800, floor at 1, round.
+int32_t ScaleQuadraticForm(double quadraticForm);
+
 // Analyses the 1320-sample block that starts at ring position p (1-based) into
 // frame records p div 220 + 1 .. p div 220 + 6. ring holds the 63360-byte
 // capture ring (position q at index q - 1), frameTable the 288 frame records

@@ -1,6 +1,5 @@
 #include "engine/GreedyAlignment.h"
 
-#include "engine/LocalDistance.h"
 
 #include <limits>
 
@@ -70,40 +69,12 @@ ComparisonContext::ComparisonContext(const PreparedUtterance& utterance,
     , m_band(band)
     , m_energyMemo(workspace.energyMemo())
     , m_spectralMemo(workspace.spectralMemo())
-    , m_sampleLpc(workspace.sampleLpc())
-    , m_sampleLpcStamps(workspace.sampleLpcStamps())
+    , m_sampleFrames(workspace.sampleFrames())
+    , m_sampleFrameStamps(workspace.sampleFrameStamps())
     , m_generation(workspace.generation())
     , m_nU(utterance.frameCount)
     , m_nT(sample.frameCount)
 {
-}
-
-int32_t ComparisonContext::energyDistance(int i, int j)
-{
-    MemoCell& cell = m_energyMemo[i * kMemoStride + j];
-    if (cell.stamp != m_generation) {
-        cell.value = EnergyDistance(m_utterance.normEnergy[i], m_utterance.predictionError[i],
-                                    m_sample.normEnergy[j - 1], m_sample.predictionError[j - 1]);
-        cell.stamp = m_generation;
-    }
-    return cell.value;
-}
-
-int32_t ComparisonContext::spectralDistance(int i, int j)
-{
-    MemoCell& cell = m_spectralMemo[i * kMemoStride + j];
-    if (cell.stamp != m_generation) {
-        RealLpcVector& lpc = m_sampleLpc[j];
-        if (m_sampleLpcStamps[j] != m_generation) {
-            for (int k = 0; k <= kLpcOrder; ++k)
-                lpc[k] = m_sample.lpc[j - 1][k];
-            m_sampleLpcStamps[j] = m_generation;
-        }
-        cell.value = SpectralDistance(lpc, m_utterance.autocorrelation[i],
-                                      m_utterance.residualEnergy[i]);
-        cell.stamp = m_generation;
-    }
-    return cell.value;
 }
 
 int ChooseMove(ComparisonContext& context, int i, int j, int direction)

@@ -23,17 +23,46 @@ public:
     int sampleFrames() const { return m_nT; }
     bool allowed(int i, int j) const { return m_band.allows(i, j); }
 
-    int32_t energyDistance(int i, int j);
-    int32_t spectralDistance(int i, int j);
+    int32_t energyDistance(int i, int j)
+    {
+        MemoCell& cell = m_energyMemo[i * kMemoStride + j];
+        if (cell.stamp != m_generation) {
+            const PreparedUtteranceFrame& u = m_utterance.frames[i];
+            cell.value = EnergyDistance(u.normEnergy, u.predictionError, sampleEnergy(j), sampleError(j));
+            cell.stamp = m_generation;
+        }
+        return cell.value;
+    }
+
+    int32_t spectralDistance(int i, int j)
+    {
+        MemoCell& cell = m_spectralMemo[i * kMemoStride + j];
+        if (cell.stamp != m_generation) {
+            cell.value = PreparedSpectralDistance(m_utterance.frames[i], sampleFrame(j));
+            cell.stamp = m_generation;
+        }
+        return cell.value;
+    }
 
 private:
+    const PreparedSampleFrame& sampleFrame(int j)
+    {
+        if (m_sampleFrameStamps[j] != m_generation) {
+            m_sampleFrames[j] = PrepareSampleFrame(m_sample, j);
+            m_sampleFrameStamps[j] = m_generation;
+        }
+        return m_sampleFrames[j];
+    }
+    int32_t sampleEnergy(int j) const { return m_sample.normEnergy[j - 1]; }
+    int32_t sampleError(int j) const { return m_sample.predictionError[j - 1]; }
+
     const PreparedUtterance& m_utterance;
     const SampleTemplate& m_sample;
     const SearchBand& m_band;
     MemoCell* m_energyMemo;
     MemoCell* m_spectralMemo;
-    RealLpcVector* m_sampleLpc;
-    uint32_t* m_sampleLpcStamps;
+    PreparedSampleFrame* m_sampleFrames;
+    uint32_t* m_sampleFrameStamps;
     uint32_t m_generation;
     int m_nU;
     int m_nT;

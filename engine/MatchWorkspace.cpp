@@ -8,8 +8,8 @@ struct MatchWorkspace::Storage {
     uint32_t generation = 0;
     std::array<MemoCell, kMemoStride * kMemoStride> energy{};
     std::array<MemoCell, kMemoStride * kMemoStride> spectral{};
-    std::array<RealLpcVector, kMemoStride> sampleLpc{};
-    std::array<uint32_t, kMemoStride> sampleLpcStamps{};
+    std::array<PreparedSampleFrame, kMemoStride> sampleFrames{};
+    std::array<uint32_t, kMemoStride> sampleFrameStamps{};
     PreparedUtterance utterance;
 
     struct CachedBand {
@@ -25,13 +25,8 @@ void PrepareUtterance(const UtteranceTemplate& u, PreparedUtterance& out)
 {
     out.frameCount = u.frameCount;
     out.meanEnergy = u.meanEnergy;
-    for (int f = 1; f <= kTemplateFrames; ++f) {
-        out.normEnergy[f] = u.normEnergy[f - 1];
-        out.predictionError[f] = u.predictionError[f - 1];
-        out.residualEnergy[f] = u.residualEnergy[f - 1];
-        for (int k = 0; k <= kLpcOrder; ++k)
-            out.autocorrelation[f][k] = u.autocorrelation[f - 1][k];
-    }
+    for (int f = 1; f <= kTemplateFrames; ++f)
+        out.frames[f] = PrepareUtteranceFrame(u, f);
 }
 
 MatchWorkspace::MatchWorkspace() : m_storage(std::make_unique<Storage>()) {}
@@ -48,7 +43,7 @@ uint32_t MatchWorkspace::beginComparison()
             cell.stamp = 0;
         for (MemoCell& cell : s.spectral)
             cell.stamp = 0;
-        s.sampleLpcStamps.fill(0);
+        s.sampleFrameStamps.fill(0);
         s.generation = 1;
     }
     return s.generation;
@@ -57,8 +52,8 @@ uint32_t MatchWorkspace::beginComparison()
 uint32_t MatchWorkspace::generation() const { return m_storage->generation; }
 MemoCell* MatchWorkspace::energyMemo() { return m_storage->energy.data(); }
 MemoCell* MatchWorkspace::spectralMemo() { return m_storage->spectral.data(); }
-RealLpcVector* MatchWorkspace::sampleLpc() { return m_storage->sampleLpc.data(); }
-uint32_t* MatchWorkspace::sampleLpcStamps() { return m_storage->sampleLpcStamps.data(); }
+PreparedSampleFrame* MatchWorkspace::sampleFrames() { return m_storage->sampleFrames.data(); }
+uint32_t* MatchWorkspace::sampleFrameStamps() { return m_storage->sampleFrameStamps.data(); }
 PreparedUtterance& MatchWorkspace::utterance() { return m_storage->utterance; }
 
 const SearchBand& MatchWorkspace::band(int nU, int nT, int32_t accuracy)

@@ -4,7 +4,7 @@
 // computation, the sample's converted predictors and the search bands.
 
 #include "engine/EngineTypes.h"
-#include "engine/FeatureExtraction.h"
+#include "engine/PreparedFrames.h"
 #include "engine/SearchBand.h"
 
 #include <array>
@@ -17,14 +17,11 @@ namespace larkspur {
 // memo cell (i, j) at i * kMemoStride + j.
 inline constexpr int kMemoStride = 64;
 
-// The utterance's per-frame values in the form the distances read them.
+// The utterance's frames in the form the distances read them, frame f at index f.
 struct PreparedUtterance {
     int frameCount = 0;
     int32_t meanEnergy = 0;
-    std::array<int32_t, kMemoStride> normEnergy{};
-    std::array<int32_t, kMemoStride> predictionError{};
-    std::array<int32_t, kMemoStride> residualEnergy{};
-    std::array<RealLpcVector, kMemoStride> autocorrelation{};
+    std::array<PreparedUtteranceFrame, kMemoStride> frames{};
 };
 
 void PrepareUtterance(const UtteranceTemplate& u, PreparedUtterance& out);
@@ -50,10 +47,10 @@ public:
 
     MemoCell* energyMemo();
     MemoCell* spectralMemo();
-    // Sample predictors converted to double, frame j at index j, valid when the
-    // stamp matches the generation.
-    RealLpcVector* sampleLpc();
-    uint32_t* sampleLpcStamps();
+    // The sample's frames, prepared when first needed: frame j at index j,
+    // valid when its stamp matches the generation.
+    PreparedSampleFrame* sampleFrames();
+    uint32_t* sampleFrameStamps();
 
     PreparedUtterance& utterance();
     // The band for these counts, built on first request and kept, since a table
