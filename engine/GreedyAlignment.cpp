@@ -84,17 +84,9 @@ int ChooseMove(ComparisonContext& context, int i, int j, int direction)
     for (int number : kTieOrder) {
         const Move& move = kMoves[number];
         int64_t sum = 0;
-        bool beaten = false;
-        for (int c = 0; c < move.cellCount; ++c) {
+        for (int c = 0; c < move.cellCount; ++c)
             sum += context.energyDistance(i + direction * move.cellI[c], j + direction * move.cellJ[c]);
-            // Energy distances are never negative: once the sum reaches the best
-            // so far this move cannot win, and its remaining cells can wait.
-            if (sum >= best) {
-                beaten = true;
-                break;
-            }
-        }
-        if (!beaten) {
+        if (sum < best) {
             best = sum;
             chosen = number;
         }
