@@ -4,9 +4,14 @@
 // sample's LPC models predict the utterance's spectra.
 
 #include "engine/EngineTypes.h"
+#include "engine/GreedyAlignment.h"
+#include "engine/LocalDistance.h"
+#include "engine/MatchWorkspace.h"
+#include "engine/SearchBand.h"
 #include "engine/VoiceCommandTable.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace larkspur {
@@ -23,16 +28,20 @@ struct CompareResult {
     int32_t score = -1;
 };
 
-// Reusable scratch memory for comparisons (memos and search band), so that a
-// table search allocates nothing. TODO(matcher): memos with generation counters.
-class MatchWorkspace {
-public:
-    MatchWorkspace();
-};
+// Best scores up to 35000 are recognitions: 100 percent up to 20000, then one
+// point less per 600 score units down to 75. Above 35000 there is no match.
+std::optional<int32_t> ConfidenceForScore(int32_t bestScore);
+
+// Whether matching can use a sample at all. A damaged table file can hold a
+// present sample with an impossible frame count or a mean energy of 0, which
+// the length and loudness checks would divide by.
+bool UsableSample(const SampleTemplate& sample);
 
 CompareResult CompareWithSample(const UtteranceTemplate& utterance, const SampleTemplate& sample,
                                 int32_t accuracy, MatchWorkspace& workspace);
 
+// The trained sample closest to the utterance over the whole table; ties go to
+// the lower slot and, within a slot, the earlier sample.
 MatchResult MatchUtterance(const UtteranceTemplate& utterance, const VoiceCommandTable& table,
                            int32_t accuracy, MatchWorkspace& workspace);
 
