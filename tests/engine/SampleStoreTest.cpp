@@ -270,6 +270,18 @@ TEST_F(EngineSamples, RestoreCopiesTheCompanionByteForByte)
     EXPECT_EQ(readBytes(engine.sampleStorePath()), companion);
 }
 
+TEST_F(EngineSamples, CompanionAlwaysStartsWithStoreRecordOne)
+{
+    putTrained(3);
+    for (int slot = 1; slot <= 3; ++slot)
+        store().store(slot, patternedAudio(220 * slot, slot));
+    EXPECT_TRUE(engine.SaveSampleStore(dir.file("c.LK+")));
+    const Bytes file = readBytes(engine.sampleStorePath());
+    Bytes expected = recordAt(file, 1);
+    append(expected, recordAt(file, 3));
+    EXPECT_EQ(readBytes(dir.file("c.LK+")), expected);
+}
+
 TEST_F(EngineSamples, CompanionOfAStoreWithADamagedTailEndsAtTheLastWholeRecord)
 {
     putTrained(1);
