@@ -89,14 +89,6 @@ TEST(TableNames, FileNamePartIsTheTextAfterTheLastSeparator)
     EXPECT_EQ(TVREngine32::FileNamePart(""), "");
 }
 
-TEST_F(TableFiles, FileExistsNeedsAReadableNonEmptyName)
-{
-    EXPECT_FALSE(TVREngine32::FileExists(""));
-    EXPECT_FALSE(TVREngine32::FileExists(dir.file("absent.EAR")));
-    writeBytes(dir.file("t.EAR"), {});
-    EXPECT_TRUE(TVREngine32::FileExists(dir.file("t.EAR")));
-}
-
 TEST_F(TableFiles, SavingDropsEmptySlotsAndOpeningRenumbersFromOne)
 {
     putRecord(engine, 1, "one", "1");
@@ -407,19 +399,6 @@ TEST_F(TableFiles, FailedSaveKeepsTheOldFilesAndLeavesNoTemporaryFile)
     EXPECT_EQ(readBytes(dir.file("t.EAR")).size(), 3u * 10047);
     EXPECT_EQ(readBytes(dir.file("t.LK+")), oldCompanion);
     EXPECT_EQ(folderEntries(dir.path()), (std::vector<std::string>{"t.EAR", "t.LK+"}));
-}
-
-TEST_F(TableFiles, SaveIntoMissingFolderFailsWithTheSystemError)
-{
-    putRecord(engine, 1, "one", "1");
-    dialogs.saveAnswers.push_back(dir.file("no/such/folder/t.EAR"));
-    try {
-        engine.SaveTableAs();
-        FAIL() << "no error";
-    } catch (const EInOutError& error) {
-        EXPECT_EQ(error.errorCode(), ENOENT);
-    }
-    EXPECT_EQ(engine.TableName(), "t.EAR");  // names change before the write, as for any failed save
 }
 
 TEST_F(TableFiles, SaveReplacesTheFileALinkPointsToAndKeepsItsMode)
