@@ -5,6 +5,7 @@
 #include "engine/TVREngine32.h"
 #include "TestSupport.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
