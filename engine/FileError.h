@@ -19,6 +19,9 @@ private:
 };
 
 // Builds the error for a failed system call on a path, from errno.
+// action is a verb ("open", "read", "write", ...).
 EInOutError makeFileError(int errnoValue, const std::string& action, const std::string& path);
+// Builds the error for a file whose content cannot be used (EIO).
+EInOutError makeDataError(const std::string& path, const std::string& problem);
 
 } // namespace larkspur

@@ -1,6 +1,178 @@
+// Table files, their companion files and the sample store of the engine.
+
 #include "engine/TVREngine32.h"
 
-// TODO(files): table files and sample store operations of the engine.
+#include "engine/FileError.h"
+#include "engine/TableFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace larkspur {
-void TVREngine32::CreateSampleStore() { m_sampleStore.create(); }
+
+namespace {
+
+const char* const kTableFilter = "Voice Command Tables (*.EAR)|*.EAR";
+const char* const kUntitled = "Untitled";
+const char* const kCommandLine = "COMMAND LINE";
+const char* const kNothingToSave = "The table does not contain voice commands. Nothing to save!";
+
+std::optional<std::string> askOpen(TableFileDialogs* dialogs)
+{
+    return dialogs ? dialogs->askOpenFileName(kTableFilter) : std::nullopt;
+}
+
+std::optional<std::string> askSave(TableFileDialogs* dialogs)
+{
+    return dialogs ? dialogs->askSaveFileName(kTableFilter) : std::nullopt;
+}
+
+} // namespace
+
+void TVREngine32::OpenTable()
+{
+    if (m_tableName != kCommandLine) {
+        std::optional<std::string> chosen = askOpen(m_platform.dialogs);
+        if (!chosen)
+            return;
+        m_fileName = std::move(*chosen);
+        m_tableName = FileNamePart(m_fileName);
+    } else {
+        m_tableName = m_fileName;
+    }
+
+    ClearTable();
+
+    int k = 0;
+    try {
+        TableFileReader reader(m_fileName);
+        while (std::optional<VoiceCommandRecord> record = reader.next()) {
+            if (k == kMaxVoiceCommands)
+                throw makeDataError(m_fileName, "holds more than 512 voice commands; only the first 512 were read.");
+            ++k;
+            m_table.allocate(k) = std::move(*record);
+        }
+        reader.close();
+    } catch (const EInOutError&) {
+        // The records read so far stay loaded; the flag describes them.
+        m_tableTrained = k > 0;
+        throw;
+    }
+    m_tableTrained = k > 0;
+
+    RestoreSampleStore(CompanionFileName(m_fileName));
+}
+
+void TVREngine32::SaveTable()
+{
+    if (m_tableName == kUntitled) {
+        SaveTableAs();
+        return;
+    }
+    if (!m_table.record(1)) {
+        showGatedMessage(kNothingToSave);
+        return;
+    }
+    writeTableFile();
+}
+
+void TVREngine32::SaveTableAs()
+{
+    if (!m_table.record(1)) {
+        showGatedMessage(kNothingToSave);
+        return;
+    }
+    std::optional<std::string> chosen = askSave(m_platform.dialogs);
+    if (!chosen)
+        return;
+    m_fileName = std::move(*chosen);
+    if (m_fileName.find(".EAR") == std::string::npos)
+        m_fileName += ".EAR";
+    m_tableName = FileNamePart(m_fileName);
+    writeTableFile();
+}
+
+void TVREngine32::writeTableFile()
+{
+    larkspur::writeTableFile(m_fileName, m_table);
+    SaveSampleStore(CompanionFileName(m_fileName));
+}
+
+std::string TVREngine32::CompanionFileName(const std::string& name)
+{
+    std::size_t at = name.find(".EAR");
+    if (at == std::string::npos)
+        at = name.find(".ear");
+    return (at == std::string::npos ? name : name.substr(0, at)) + ".LK+";
+}
+
+std::string TVREngine32::FileNamePart(const std::string& name)
+{
+    std::size_t at = name.find_last_of("\\/");
+    if (at == std::string::npos)
+        at = name.rfind(':');
+    return at == std::string::npos ? name : name.substr(at + 1);
+}
+
+bool TVREngine32::FileExists(const std::string& name)
+{
+    if (name.empty())
+        return false;
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+bool TVREngine32::RestoreSampleStore(const std::string& companion)
+{
+    if (FileExists(companion)) {
+        m_sampleStore.copyFrom(companion);
+        return true;
+    }
+    showGatedMessage("File not found:\r" + companion + "\rCan not plot and playback trained voice commands!");
+    m_sampleStore.remove();
+    return false;
+}
+
+bool TVREngine32::SaveSampleStore(const std::string& companion)
+{
+    if (!FileExists(m_sampleStore.path()))
+        return false;
+    m_sampleStore.copyTo(companion, [this](int slot) { return m_table.record(slot) != nullptr; });
+    return true;
+}
+
+void TVREngine32::CreateSampleStore()
+{
+    m_sampleStore.create();
+}
+
+void TVREngine32::StoreSample(int slot)
+{
+    if (!VoiceCommandTable::validSlot(slot) || !FileExists(m_sampleStore.path()))
+        return;
+    m_sampleStore.store(slot, utteranceSamples());
+}
+
+bool TVREngine32::LoadSample(int slot)
+{
+    const VoiceCommandRecord* record = m_table.record(slot);
+    if (!FileExists(m_sampleStore.path()) || !record)
+        return false;
+    if (record->trained == 0) {
+        showGatedMessage("The voice command is not trained!");
+        return false;
+    }
+    const SampleRecordBytes bytes = m_sampleStore.load(slot);
+    // A damaged or foreign companion can hold any count; only a real
+    // recording is worth playing.
+    const std::span<const uint8_t> recording = viewSampleRecord(bytes).recording();
+    if (recording.empty())
+        return false;
+    setUtterance(recording);
+    return true;
+}
+
 } // namespace larkspur
