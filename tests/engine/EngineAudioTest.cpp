@@ -205,9 +205,12 @@ TEST_F(EngineAudio, AcceptsUtteranceAndDeliversIt)
     ASSERT_TRUE(engine->ListenForUtterance());
     EXPECT_EQ(plotEvents, 1);
     EXPECT_EQ(engine->PlotDataLength(), 2200);
-    for (const uint8_t s : engine->utteranceSamples())
-        EXPECT_EQ(s, 136);
-    EXPECT_EQ(engine->PlotData(), std::string(2200, static_cast<char>(136)));
+    // Exactly the ten loud frames, which start after two quiet blocks.
+    const std::vector<uint8_t> expected(signal.samples().begin() + 2 * kBlockLength,
+                                        signal.samples().begin() + 2 * kBlockLength + 2200);
+    const auto samples = engine->utteranceSamples();
+    EXPECT_EQ(std::vector<uint8_t>(samples.begin(), samples.end()), expected);
+    EXPECT_EQ(engine->PlotData(), std::string(expected.begin(), expected.end()));
     EXPECT_EQ(engine->Status(), "Idle");
     EXPECT_EQ(engine->LastSndByte(), 0);
     EXPECT_EQ(statuses, (std::vector<std::string>{"Listening", "Recording"}));
