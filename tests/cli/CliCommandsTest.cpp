@@ -19,14 +19,14 @@ using namespace larkspur::test;
 
 namespace {
 
-struct Run {
+struct CommandResult {
     int code;
     std::string out;
     std::string err;
 };
 
 template <typename Command>
-Run run(Command command, const std::vector<std::string>& args)
+CommandResult run(Command command, const std::vector<std::string>& args)
 {
     std::ostringstream out, err;
     const int code = command(args, out, err);
@@ -43,7 +43,9 @@ void writeWav(const std::string& path, const std::vector<uint8_t>& samples)
 // Two seconds of quiet line, then the signal.
 std::vector<uint8_t> recording(const SignalBuilder& signal)
 {
-    std::vector<uint8_t> samples(kCalibrationLength, 128);
+    SignalBuilder quietStart;
+    quietStart.quiet(kCalibrationLength);
+    std::vector<uint8_t> samples = quietStart.samples();
     samples.insert(samples.end(), signal.samples().begin(), signal.samples().end());
     return samples;
 }
@@ -62,7 +64,7 @@ protected:
     TempDir dir;
     std::string table = dir.file("t.EAR");
 
-    Run train(const std::string& phrase, const std::string& wav)
+    CommandResult train(const std::string& phrase, const std::string& wav)
     {
         return run(trainCommand, {"--table", table, "--phrase", phrase, "--action", "^c", "--input", wav});
     }
@@ -71,7 +73,7 @@ protected:
 TEST_F(Cli, TrainStoresThreeSamplesAndSavesTableWithCompanion)
 {
     writeWav(dir.file("four.wav"), recording(repetitions(4)));
-    const Run r = train("copy", dir.file("four.wav"));
+    const CommandResult r = train("copy", dir.file("four.wav"));
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "You trained copy well!\n");
     EXPECT_EQ(std::filesystem::file_size(table), 10047u);
@@ -80,11 +82,11 @@ TEST_F(Cli, TrainStoresThreeSamplesAndSavesTableWithCompanion)
     // The same phrase again is refused; a new one goes into the next free slot.
     EXPECT_EQ(train("copy", dir.file("four.wav")).code, 2);
     writeWav(dir.file("two.wav"), recording(repetitions(2)));
-    const Run partial = train("paste", dir.file("two.wav"));
+    const CommandResult partial = train("paste", dir.file("two.wav"));
     EXPECT_EQ(partial.code, 1) << "only two samples were stored";
     EXPECT_EQ(std::filesystem::file_size(table), 2 * 10047u);
 
-    const Run dump = run(dumpCommand, {table});
+    const CommandResult dump = run(dumpCommand, {table});
     EXPECT_EQ(dump.code, 0);
     EXPECT_NE(dump.out.find("{\"slot\":1,\"phrase\":\"copy\",\"action\":\"^c\",\"trained\":true,\"samples\":["
                             "{\"present\":true,\"frames\":10,\"energy\":20000},"),
@@ -100,7 +102,7 @@ TEST_F(Cli, TrainOnNoisyLineFailsCalibration)
     for (std::size_t i = 0; i < noisy.size(); ++i)
         noisy[i] = i % 2 ? 140 : 116;
     writeWav(dir.file("noisy.wav"), noisy);
-    const Run r = train("copy", dir.file("noisy.wav"));
+    const CommandResult r = train("copy", dir.file("noisy.wav"));
     EXPECT_EQ(r.code, 3);
     EXPECT_NE(r.out.find("To much microphone line noise!"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(table));
@@ -115,7 +117,7 @@ TEST_F(Cli, RecognizePrintsOneLinePerMatchedUtterance)
     SignalBuilder test;
     test.padBlocks(1).frames(10, 20000).quietFrames(20).padBlocks(1).frames(40, 20000).quietFrames(20).padBlocks(3);
     writeWav(dir.file("test.wav"), recording(test));
-    const Run r = run(recognizeCommand, {"--table", table, "--input", dir.file("test.wav")});
+    const CommandResult r = run(recognizeCommand, {"--table", table, "--input", dir.file("test.wav")});
     EXPECT_EQ(r.code, 0) << r.err;
     // One quiet block, the first utterance, its 20 quiet frames, one more quiet block.
     const int secondStart = kCalibrationLength + kBlockLength + 30 * kFrameLength + kBlockLength;
@@ -145,7 +147,7 @@ TEST_F(Cli, ArgumentAndInputErrorsAreReportedNotCrashed)
     }
 
     writeWav(dir.file("four.wav"), recording(repetitions(4)));
-    const Run missingTable = run(recognizeCommand, {"--table", dir.file("none.EAR"), "--input", dir.file("four.wav")});
+    const CommandResult missingTable = run(recognizeCommand, {"--table", dir.file("none.EAR"), "--input", dir.file("four.wav")});
     EXPECT_EQ(missingTable.code, 1);
     EXPECT_NE(missingTable.err.find("none.EAR"), std::string::npos);
     EXPECT_THROW(run(trainCommand, {"--table", table, "--phrase", "x", "--action", "y", "--input",
