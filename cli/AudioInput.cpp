@@ -130,4 +130,19 @@ bool AudioInput::interrupted() const
     return g_interrupted;
 }
 
+EngineSession::EngineSession(const CommandLine& args, std::ostream& messagesOut)
+    : m_audio(args)
+    , m_messages(messagesOut)
+{
+    m_messages.dropEndOfInput = true;
+    EnginePlatform platform;
+    platform.messages = &m_messages;
+    m_audio.fill(platform);
+    m_engine = std::make_unique<TVREngine32>(platform);
+    m_engine->setPlayBack(false);
+    m_audio.stopOnInterrupt(*m_engine);
+}
+
+EngineSession::~EngineSession() = default;
+
 } // namespace larkspur::cli

@@ -54,4 +54,19 @@ private:
     std::unique_ptr<SoundPlayer> m_sound;
 };
 
+// What a listening command needs: the audio input, a message printer and an
+// engine wired to both, with Ctrl+C stopping it. Playback stays off.
+class EngineSession {
+public:
+    EngineSession(const CommandLine& args, std::ostream& messagesOut);
+    ~EngineSession();
+    TVREngine32& engine() { return *m_engine; }
+    AudioInput& audio() { return m_audio; }
+
+private:
+    AudioInput m_audio;
+    StreamMessages m_messages;
+    std::unique_ptr<TVREngine32> m_engine;
+};
+
 } // namespace larkspur::cli

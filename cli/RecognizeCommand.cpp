@@ -21,14 +21,8 @@ int recognizeCommand(const Args& argv, std::ostream& out, std::ostream& err)
         return 1;
     }
 
-    AudioInput audio(args);
-    StreamMessages messages(err);
-    messages.dropEndOfInput = true;
-    EnginePlatform platform;
-    platform.messages = &messages;
-    audio.fill(platform);
-    TVREngine32 engine(platform);
-    engine.setPlayBack(false);
+    EngineSession session(args, err);
+    TVREngine32& engine = session.engine();
     engine.setAccuracy(accuracy);
     openTableFile(engine, tablePath);
 
@@ -49,9 +43,8 @@ int recognizeCommand(const Args& argv, std::ostream& out, std::ostream& err)
             << ",\"score\":" << report.match.bestScore << "}\n"
             << std::flush;
     };
-    audio.stopOnInterrupt(engine);
     engine.Recognize();
-    return audio.inputExhausted() || audio.interrupted() ? 0 : 1;
+    return session.audio().inputExhausted() || session.audio().interrupted() ? 0 : 1;
 }
 
 } // namespace larkspur::cli

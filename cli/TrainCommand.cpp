@@ -37,15 +37,8 @@ int trainCommand(const Args& argv, std::ostream& out, std::ostream& err)
     if (phrase.size() > 255 || action.size() > 255)
         throw UsageError("phrase and action hold at most 255 characters");
 
-    AudioInput audio(args);
-    StreamMessages messages(out);
-    messages.dropEndOfInput = true;
-    EnginePlatform platform;
-    platform.messages = &messages;
-    audio.fill(platform);
-    TVREngine32 engine(platform);
-    engine.setPlayBack(false);
-    audio.stopOnInterrupt(engine);
+    EngineSession session(args, out);
+    TVREngine32& engine = session.engine();
 
     if (TVREngine32::FileExists(tablePath))
         openTableFile(engine, tablePath);

@@ -83,6 +83,18 @@ protected:
         statuses.clear();
     }
 
+    // Trains slot 1 ("lights") from the first four repetitions of the stream.
+    void trainLights()
+    {
+        engine->setPlayBack(false);
+        engine->setShowMessages(false);
+        engine->setVCRecord(1);
+        engine->setVoiceCommand("lights");
+        engine->UpdateVCRecord();
+        engine->Train();
+        ASSERT_TRUE(engine->TableTrained());
+    }
+
     void noteStatus()
     {
         if (engine && (statuses.empty() || statuses.back() != engine->Status()))
@@ -355,13 +367,7 @@ TEST_F(EngineAudio, RecognitionIgnoresQuietUtterancesAndReportsMatches)
     addRepetition(signal, 20000);       // recognised
     signal.padBlocks(4);
     startCalibrated(signal);
-    engine->setPlayBack(false);
-    engine->setShowMessages(false);
-    engine->setVCRecord(1);
-    engine->setVoiceCommand("lights");
-    engine->UpdateVCRecord();
-    engine->Train();
-    ASSERT_TRUE(engine->TableTrained());
+    trainLights();
 
     std::vector<UtteranceReport> reports;
     engine->OnUtteranceMatched = [&](const UtteranceReport& r) { reports.push_back(r); };
@@ -398,12 +404,7 @@ TEST_F(EngineAudio, StopAfterRecognizeEndsOnUnmatchedLoudUtterance)
     addRepetition(signal, 20000);
     signal.padBlocks(4);
     startCalibrated(signal);
-    engine->setPlayBack(false);
-    engine->setShowMessages(false);
-    engine->setVCRecord(1);
-    engine->setVoiceCommand("lights");
-    engine->UpdateVCRecord();
-    engine->Train();
+    trainLights();
 
     int recognitions = 0;
     engine->OnRecognition = [&](TVREngine32&) { ++recognitions; };
