@@ -171,7 +171,7 @@ void TMainFrm::buildMicrophonePanel(QFrame* panel)
     addLabel(panel,
              "It maybe advisable to 'Re-Calibrate' the microphone settings, and or 'Run Mic Wizard', in the event "
              "you encounter one or more of the following situations.",
-             QRect(kLeft, 2, kFullWidth, 30), true);
+             QRect(kLeft, 2, kFullWidth, kIntroHeight), true);
     const char* const situations[] = {
         "1)  Microphone feedback",
         "2)  No playback of recorded voice commands heard",
@@ -180,7 +180,7 @@ void TMainFrm::buildMicrophonePanel(QFrame* panel)
         "5)  Playback of voice commands is not clear",
         "6)  During initial startup too much noise was present",
     };
-    int top = 34;
+    int top = kBelowIntro;
     for (const char* situation : situations) {
         addLabel(panel, situation, QRect(kLeft + 8, top, kFullWidth - 8, 15));
         top += 15;
@@ -191,12 +191,12 @@ void TMainFrm::buildMicrophonePanel(QFrame* panel)
              QRect(kLeft, top + 2, kFullWidth, 30), true);
 
     m_setupMicBtn = addButton(panel, "SetupMicBtn", "Re-Calibrate", "Select this to setup microphone values", 514,
-                              QRect(kLeft, 160, 110, kButtonHeight));
+                              QRect(kLeft, 176, 110, kButtonHeight));
     m_setupMicBtn->setDefault(true);
-    m_setMixer = addButton(panel, "SetMixer", "Run Mic Wizard", nullptr, 0, QRect(kLeft + 118, 160, 110, kButtonHeight));
+    m_setMixer = addButton(panel, "SetMixer", "Run Mic Wizard", nullptr, 0, QRect(kLeft + 118, 176, 110, kButtonHeight));
     m_autoGain = named(new QCheckBox(QStringLiteral("Auto Gain (Please Press F1 For Details)"), panel), "AutoGain",
                        "Check this to turn on Microphone Auto Gain, Then Re-Calibrate.", 520);
-    m_autoGain->setGeometry(kLeft, 194, kFullWidth, 22);
+    m_autoGain->setGeometry(kLeft, 208, kFullWidth, 22);
 }
 
 void TMainFrm::buildMousePanel(QFrame* panel)
@@ -234,33 +234,33 @@ void TMainFrm::buildAccuracyPanel(QFrame* panel)
              "If you find the system has difficulties recognizing a voice command go to Voice Commands Train tab "
              "and re-train the voice command.  If the system still does not recognize the voice command, please "
              "decrease the fine tune pointer one notch at a time until results are acceptable.",
-             QRect(kLeft, 2, kFullWidth, 58), true);
+             QRect(kLeft, 2, kFullWidth, 62), true);
     addLabel(panel,
              "If you find the system has improperly matched one or more re-trained voice commands, please increase "
              "the fine tune pointer one notch at a time until results are acceptable.",
-             QRect(kLeft, 60, kFullWidth, 44), true);
+             QRect(kLeft, 64, kFullWidth, 44), true);
 
-    addLabel(panel, "Fine Tune Pointer", QRect(kLeft, 104, 200, 15));
-    addLabel(panel, "Decrease", QRect(kLeft, 128, 54, 15));
+    addLabel(panel, "Fine Tune Pointer", QRect(kLeft, 108, 200, 15));
+    addLabel(panel, "Decrease", QRect(kLeft, 132, 54, 15));
     m_accuracyScBr = named(new TTrackBar(panel), "AccuracyScBr", "Fine tunes the voice recognition engine", 518);
-    m_accuracyScBr->setGeometry(60, 118, 270, 30);
+    m_accuracyScBr->setGeometry(60, 122, 270, 30);
     m_accuracyScBr->setRange(0, 12);
     m_accuracyScBr->setValue(6);
     m_accuracyScBr->setPageStep(1);
     m_accuracyScBr->setTickInterval(1);
     m_accuracyScBr->setSelection(6, 12);
-    addLabel(panel, "Increase", QRect(336, 128, 54, 15));
+    addLabel(panel, "Increase", QRect(336, 132, 54, 15));
 
-    addLabel(panel, "Select percent of confidence needed to invoke voice command.", QRect(kLeft, 156, kFullWidth, 15));
-    addLabel(panel, "Confidence Pointer", QRect(kLeft, 174, 200, 15));
-    addLabel(panel, "75%", QRect(kLeft, 198, 54, 15));
+    addLabel(panel, "Select percent of confidence needed to invoke voice command.", QRect(kLeft, 160, kFullWidth, 15));
+    addLabel(panel, "Confidence Pointer", QRect(kLeft, 178, 200, 15));
+    addLabel(panel, "75%", QRect(kLeft, 202, 54, 15));
     m_confidence = named(new TTrackBar(panel), "Confidence", "The shaded area ", 0);
-    m_confidence->setGeometry(60, 188, 270, 30);
+    m_confidence->setGeometry(60, 192, 270, 30);
     m_confidence->setRange(75, 100);
     m_confidence->setValue(75);
     m_confidence->setTickInterval(5);
     m_confidence->setSelection(85, 100);
-    addLabel(panel, "100%", QRect(336, 198, 54, 15));
+    addLabel(panel, "100%", QRect(336, 202, 54, 15));
 }
 
 } // namespace larkspur
