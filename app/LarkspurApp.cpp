@@ -98,7 +98,8 @@ int runLarkspur(int argc, char** argv)
     if (!mainFrm.FormCreate())
         return QtApplicationExit::kExitCode;
 
-    TPlotFrm plotFrm(mainFrm.engine(), mainFrm);
+    TPlotFrm plotFrm;
+    plotFrm.setMainWindow(&mainFrm);
     // Closing the main window ends the program, whatever else is open.
     plotFrm.setAttribute(Qt::WA_QuitOnClose, false);
     mainFrm.setPlotWindow(&plotFrm);

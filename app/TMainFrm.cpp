@@ -237,14 +237,6 @@ bool TMainFrm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::ToolTip && !m_showHints)
         return true;
-    if (event->type() == QEvent::MouseMove) {
-        if (watched == m_voiceCommandsBtn)
-            VoiceCommandsBtnMouseMove();
-        else if (watched == m_systemSettingsBtn)
-            SystemSettingsBtnMouseMove();
-        else if (watched == m_userSettingsBtn)
-            UserSettingsBtnMouseMove();
-    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -338,7 +330,7 @@ void TMainFrm::ListeningModeClick()
 
 void TMainFrm::showMessage(const std::string& text)
 {
-    m_platform.boxes->showMessage(QString::fromStdString(text));
+    m_platform.boxes->information(QString::fromStdString(text));
 }
 
 bool TMainFrm::askYesNo(const std::string& text)

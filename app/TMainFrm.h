@@ -30,6 +30,7 @@ namespace larkspur {
 
 class HandlerSlot;
 class PropertyRegistry;
+class THistMenu;
 class TINIPropSav;
 class TSoftButt;
 class TTabControl;
@@ -101,6 +102,7 @@ public:
     MainWindowState& state() { return m_state; }
     const MainWindowState& state() const { return m_state; }
     TINIPropSav& propertySaver() { return *m_iniPropSav; }
+    THistMenu& fileHistory() { return *m_fileHistory; }
 
     // The panel shown last, raised above the others; null while none was shown.
     QFrame* currentPanel() const { return m_currentPanel; }
@@ -211,6 +213,7 @@ private:
 
     // Menus.
     QMenu* m_lastOpenedTables1 = nullptr;
+    THistMenu* m_fileHistory = nullptr;
     QAction* m_plotting = nullptr;
     QAction* m_viewTips1 = nullptr;
     QAction* m_alwaysTop = nullptr;

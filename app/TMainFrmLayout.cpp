@@ -99,12 +99,9 @@ void TMainFrm::buildSideWindow(QWidget* client)
         auto* button = new TSoftButt(m_rightSideWindow);
         button->setObjectName(QString::fromLatin1(entries[i].button));
         button->setToolTip(QString::fromLatin1(entries[i].hint));
-        button->setIcon(QIcon(Artwork::sideGlyph(entries[i].glyph)));
-        button->setIconSize(QSize(Artwork::kGlyphSize, Artwork::kGlyphSize));
+        button->setGlyph(Artwork::sideGlyph(entries[i].glyph));
         button->setGeometry((kRightSideWindow.width() - kSideButtonSize.width()) / 2, kSideButtonTops[i],
                             kSideButtonSize.width(), kSideButtonSize.height());
-        button->setMouseTracking(true);
-        button->installEventFilter(this);
         buttons[i] = button;
 
         auto* label = new QLabel(QString::fromLatin1(entries[i].caption), m_rightSideWindow);
@@ -123,6 +120,15 @@ void TMainFrm::buildSideWindow(QWidget* client)
     connect(m_voiceCommandsBtn, &TSoftButt::clicked, this, &TMainFrm::VoiceCommandsBtnClick);
     connect(m_systemSettingsBtn, &TSoftButt::clicked, this, &TMainFrm::SystemSettingsBtnClick);
     connect(m_userSettingsBtn, &TSoftButt::clicked, this, &TMainFrm::UserSettingsBtnClick);
+    m_voiceCommandsBtn->OnMouseMove = [this](TSoftButt&, Qt::KeyboardModifiers, int, int) {
+        VoiceCommandsBtnMouseMove();
+    };
+    m_systemSettingsBtn->OnMouseMove = [this](TSoftButt&, Qt::KeyboardModifiers, int, int) {
+        SystemSettingsBtnMouseMove();
+    };
+    m_userSettingsBtn->OnMouseMove = [this](TSoftButt&, Qt::KeyboardModifiers, int, int) {
+        UserSettingsBtnMouseMove();
+    };
 }
 
 void TMainFrm::buildTabArea(QWidget* client)

@@ -3,6 +3,8 @@
 
 #include "app/TMainFrm.h"
 
+#include "ui/THistMenu.h"
+
 #include <QAction>
 #include <QListWidget>
 #include <QMenu>
@@ -50,6 +52,9 @@ void TMainFrm::buildMenus()
     m_lastOpenedTables1 = file->addMenu(QStringLiteral("Last Opened Tables"));
     m_lastOpenedTables1->setObjectName(QStringLiteral("LastOpenedTables1"));
     m_lastOpenedTables1->menuAction()->setObjectName(QStringLiteral("LastOpenedTables1Item"));
+    m_fileHistory = new THistMenu(QStringLiteral("FileHistory"), this);
+    m_fileHistory->setMenuItem(m_lastOpenedTables1);
+    m_fileHistory->setBaseKey(QStringLiteral("Software\\Halcyon Works\\Larkspur QTX 98"));
     file->addSeparator();
     connect(addItem(file, "Exit1", "&Exit"), &QAction::triggered, this, &QWidget::close);
 

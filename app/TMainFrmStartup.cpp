@@ -13,6 +13,7 @@
 #include "engine/TVREngine32.h"
 #include "settings/EINIPropSav.h"
 #include "settings/TINIPropSav.h"
+#include "ui/THistMenu.h"
 
 #include <QAction>
 #include <QApplication>
@@ -86,7 +87,7 @@ bool TMainFrm::formCreateSteps()
     RefreshEditList();
     m_buildListBox->collapseAll();
 
-    // TODO-MERGE recent tables: FileHistory load
+    m_fileHistory->LoadHistory();
 
     pumpingDelay(*m_platform.engine.clock, *m_platform.engine.pump, kFormCreateDelayMs);
 

@@ -3,7 +3,7 @@
 // playing synthetic line samples in virtual time, message boxes answer from a
 // script, and ending the process, the tray and listening are recorded.
 
-#include "app/MessageBoxes.h"
+#include "app/ScriptedMessageBoxes.h"
 #include "app/ShellPlatform.h"
 #include "app/TMainFrm.h"
 #include "engine/EngineTypes.h"
@@ -43,7 +43,7 @@ public:
 class BoxesSink : public MessageSink {
 public:
     explicit BoxesSink(MessageBoxes& boxes) : m_boxes(boxes) {}
-    void showMessage(const std::string& text) override { m_boxes.showMessage(QString::fromStdString(text)); }
+    void showMessage(const std::string& text) override { m_boxes.information(QString::fromStdString(text)); }
 
 private:
     MessageBoxes& m_boxes;

@@ -64,7 +64,7 @@ private slots:
                                                 "You computer system does not have enough memory! You must have "
                                                 "at least 16MB of memory!")}
                                           : QStringList{};
-        QCOMPARE(rig.boxes.shown, expected);
+        QCOMPARE(rig.boxes.texts(), expected);
     }
 
     void creationSteps_data()
@@ -116,7 +116,7 @@ private slots:
         rig.start(*window);
 
         QCOMPARE(rig.exit.calls, 1);
-        QCOMPARE(rig.boxes.shown.last(), kNoisy);
+        QCOMPARE(rig.boxes.texts().last(), kNoisy);
         QVERIFY(!window->isEnabled());
         QVERIFY(rig.modes.requests.isEmpty());
         // The table was cleared, which removes the sample store.
@@ -166,7 +166,7 @@ private slots:
         auto window = rig.create();
         rig.start(*window);
 
-        QCOMPARE(rig.boxes.shown, QStringList{kMissingTable});
+        QCOMPARE(rig.boxes.texts(), QStringList{kMissingTable});
         QCOMPARE(window->engine().TableName(), std::string("Untitled"));
         QVERIFY(rig.modes.requests.isEmpty());
         QVERIFY(window->state().voiceOperationsEnabled);
@@ -276,13 +276,13 @@ private slots:
         engine.setCommandString("!gnome-calculator");
         engine.UpdateVCRecord();
         window->state().unsavedChanges = unsaved;
-        rig.boxes.answers = {answer};
+        rig.boxes.answer(answer ? MessageAnswer::Yes : MessageAnswer::No);
         const QString store = QString::fromStdString(engine.sampleStorePath());
 
         QVERIFY(window->close());
-        QCOMPARE(rig.boxes.asked.size(), questions);
-        if (questions)
-            QCOMPARE(rig.boxes.asked.first(), kSaveQuestion);
+        const QStringList asked = questions ? QStringList{kSaveQuestion} : QStringList{};
+        QCOMPARE(rig.boxes.texts(), asked);
+        QCOMPARE(rig.boxes.unscriptedQuestions, 0);
         QCOMPARE(rig.dialogs.saveRequests, saveDialogs);
         // Closing goes on in every case: the table is gone with its sample store.
         QVERIFY(!QFileInfo::exists(store));
