@@ -10,6 +10,7 @@ packages=(
   libasound2-dev alsa-utils
   libx11-dev libxtst-dev
   xdg-utils
+  qt6-base-dev fonts-dejavu-core
   xvfb openbox x11-utils
   clang libclang-rt-14-dev
   python3

@@ -1,0 +1,45 @@
+#pragma once
+// Chooses what the program listens to: a WAV file (in virtual or real time),
+// a named ALSA device, or the default device. A machine without a capture
+// device gets the bundled demo recording and demo table, so a newcomer sees
+// listening and recognition at once.
+
+#include "app/AppOptions.h"
+#include "engine/CaptureDevice.h"
+#include "engine/EnginePlatform.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace larkspur {
+
+class AudioSetup {
+public:
+    // Throws std::runtime_error with a one-line reason when the input file is unusable.
+    AudioSetup(const AppOptions& options, const std::string& resourceDirectory);
+    ~AudioSetup();
+
+    void fill(EnginePlatform& platform) const;
+    // True when the microphone is a real device whose mixer may be switched.
+    bool usesMixer() const { return m_usesMixer; }
+    // The demo table to open when the demo recording stands in for the microphone.
+    const std::optional<std::string>& demoTable() const { return m_demoTable; }
+
+    static std::string demoRecording(const std::string& resourceDirectory);
+    static std::string demoTablePath(const std::string& resourceDirectory);
+
+private:
+    void useFile(const std::string& path, bool realTime);
+    void useRealClock();
+    static bool defaultDeviceWorks();
+
+    std::unique_ptr<CaptureDevice> m_device;
+    std::unique_ptr<Clock> m_clock;
+    std::unique_ptr<EventPump> m_pump;
+    std::unique_ptr<SoundPlayer> m_sound;
+    bool m_usesMixer = false;
+    std::optional<std::string> m_demoTable;
+};
+
+} // namespace larkspur

@@ -1,0 +1,117 @@
+#include "app/LarkspurApp.h"
+
+#include "app/AppOptions.h"
+#include "app/Artwork.h"
+#include "app/AudioSetup.h"
+#include "app/PendingTrayAndListening.h"
+#include "app/QtApplicationExit.h"
+#include "app/QtMessageBoxes.h"
+#include "app/QtMessageSink.h"
+#include "app/QtTableFileDialogs.h"
+#include "app/ResourcePaths.h"
+#include "app/ScreenshotTour.h"
+#include "app/TMainFrm.h"
+#include "app/TPBJustOne.h"
+#include "app/TPlotFrm.h"
+#include "app/TSayNoFrm.h"
+#include "engine/MicrophoneMixer.h"
+
+#include <QApplication>
+#include <QLoggingCategory>
+#include <QStyleFactory>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+namespace larkspur {
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcInstance, "larkspur.instance", QtWarningMsg)
+
+void bringToFront(TMainFrm& window)
+{
+    qCInfo(lcInstance) << "activated by a second start";
+    if (window.isMinimized())
+        window.showNormal();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
+
+int runLarkspur(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    application.setApplicationName(QString::fromLatin1(TMainFrm::kTitle));
+    application.setApplicationDisplayName(QString::fromLatin1(TMainFrm::kTitle));
+    application.setApplicationVersion(QStringLiteral(LARKSPUR_VERSION));
+    application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    application.setWindowIcon(Artwork::applicationIcon());
+
+    AppOptions options = parseAppOptions(application.arguments());
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "larkspur: %s.\n", options.error.c_str());
+        return 2;
+    }
+
+    // Before anything else: a second process must leave every file alone.
+    TPBJustOne justOne(QString::fromLatin1(TMainFrm::kTitle));
+    if (!justOne.claim())
+        return 0;
+
+    std::optional<AudioSetup> audio;
+    try {
+        audio.emplace(options, resourceDirectory());
+    } catch (const std::runtime_error& error) {
+        std::fprintf(stderr, "larkspur: %s; give a WAV file of 8-bit mono audio at 11025 Hz.\n", error.what());
+        return 2;
+    }
+
+    QtMessageBoxes boxes;
+    QtMessageSink messages(boxes);
+    QtTableFileDialogs dialogs;
+    TSayNoFrm calibrationView;
+    QtApplicationExit exit;
+    PendingTrayAndListening modes;
+    MicrophoneMixer mixer(&messages);
+
+    ShellPlatform platform;
+    audio->fill(platform.engine);
+    platform.engine.messages = &messages;
+    platform.engine.dialogs = &dialogs;
+    platform.engine.calibrationView = &calibrationView;
+    platform.boxes = &boxes;
+    platform.exit = &exit;
+    platform.modes = &modes;
+    if (audio->usesMixer())
+        platform.setMicrophoneAutoGain = [&mixer](bool on) { return mixer.SetMicrophoneAutoGain(on); };
+    platform.programDirectory = programDirectory();
+    platform.arguments = options.arguments;
+    if (platform.arguments.empty() && audio->demoTable())
+        platform.arguments.push_back(*audio->demoTable());
+
+    TMainFrm mainFrm(std::move(platform));
+    QObject::connect(&justOne, &TPBJustOne::activationRequested, &mainFrm, [&mainFrm] { bringToFront(mainFrm); });
+    if (!mainFrm.FormCreate())
+        return QtApplicationExit::kExitCode;
+
+    TPlotFrm plotFrm;
+    plotFrm.setMainWindow(&mainFrm);
+    // Closing the main window ends the program, whatever else is open.
+    plotFrm.setAttribute(Qt::WA_QuitOnClose, false);
+    mainFrm.setPlotWindow(&plotFrm);
+
+    std::unique_ptr<ScreenshotTour> tour;
+    if (options.screenshotDir) {
+        tour = std::make_unique<ScreenshotTour>(mainFrm, &plotFrm, QString::fromStdString(*options.screenshotDir));
+        tour->start();
+    }
+
+    mainFrm.show();
+    return application.exec();
+}
+
+} // namespace larkspur

@@ -1,0 +1,244 @@
+#pragma once
+// The main window: toolbar, three side buttons choosing a section, a tab
+// control choosing one of seven work panels, the splash panel, the menus, the
+// start-up sequence and the close sequence. It owns the engine for the life of
+// the process.
+
+#include "app/MainWindowState.h"
+#include "app/ShellPlatform.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <memory>
+#include <string>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+
+namespace larkspur {
+
+class HandlerSlot;
+class PropertyRegistry;
+class THistMenu;
+class TINIPropSav;
+class TSoftButt;
+class TTabControl;
+class TTrackBar;
+class TSysInfoComp;
+class TVREngine32;
+
+class TMainFrm : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr const char* kTitle = "Larkspur QTX 98";
+    static constexpr uint64_t kMinimumPhysicalMemory = 16000000;
+    static constexpr int kFormCreateDelayMs = 2500;
+    static constexpr int kStartupDelayMs = 2000;
+    static constexpr int kHintHidePauseMs = 4500;
+    static constexpr int kInitialAccuracy = 15;
+
+    // Builds every control; nothing is started until FormCreate.
+    explicit TMainFrm(ShellPlatform platform, QWidget* parent = nullptr);
+    ~TMainFrm() override;
+
+    // --- Start-up and shutdown ----------------------------------------------
+    // Runs the creation steps, then loads the persisted options. False when
+    // the process is to end (too little memory).
+    bool FormCreate();
+    void FormShow();
+    void RegistrySettingTimer();
+    void FormClose();
+    void QuickStartTimerTimer();
+    void UpdateScrTimer();
+
+    // --- Navigation ----------------------------------------------------------
+    void VoiceCommandsBtnClick();
+    void SystemSettingsBtnClick();
+    void UserSettingsBtnClick();
+    void VoiceCommandsBtnMouseMove();
+    void SystemSettingsBtnMouseMove();
+    void UserSettingsBtnMouseMove();
+    void TabControl1Change();
+    void ShowPanel(QFrame* panel);
+    void ShowSplash();
+    void HideSplash();
+    void AboutLarkspurQTX981Click();
+
+    // --- Operations other parts of the window share ---------------------------
+    void RefreshCreatedList();
+    void RefreshTrainedList();
+    void RefreshEditList();
+    void SaveTable1Click();
+    void SystemTrayClick();
+    void ListeningModeClick();
+    void ApplyAlwaysOnTop();
+    void ApplyPlotting();
+
+    // --- Option handlers the persisted settings refer to by name ---------------
+    void AutoClickClick();
+    void PlottingClick();
+    void ViewTips1Click();
+    void PlayBack1Click();
+    void AccuracyScBrChange();
+
+    // The size the window must have; applied at creation and every screen update.
+    QSize windowSizeRule() const;
+
+    // The secondary window that draws utterances; it follows this window.
+    void setPlotWindow(QWidget* plotWindow) { m_plotWindow = plotWindow; }
+
+    TVREngine32& engine() { return *m_engine; }
+    MainWindowState& state() { return m_state; }
+    const MainWindowState& state() const { return m_state; }
+    TINIPropSav& propertySaver() { return *m_iniPropSav; }
+    THistMenu& fileHistory() { return *m_fileHistory; }
+
+    // The panel shown last, raised above the others; null while none was shown.
+    QFrame* currentPanel() const { return m_currentPanel; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    enum class Section { VoiceCommands, SystemSettings, UserSettings };
+
+    // Construction, one job each.
+    void buildToolBar(QWidget* client);
+    void buildSideWindow(QWidget* client);
+    void buildTabArea(QWidget* client);
+    void buildSplashPanel(QWidget* client);
+    void buildStateHolders(QWidget* client);
+    void buildMenus();
+    void buildPopupMenus();
+    void buildTimers();
+    void configurePropertySaver();
+    void registerHandler(const char* name, void (TMainFrm::*handler)());
+    std::shared_ptr<HandlerSlot> eventSlot(const char* component, const char* property, const char* handler);
+    bool formCreateSteps();
+    QFrame* makePanel(QWidget* client, const char* name);
+    void buildCreatePanel(QFrame* panel);
+    void buildTrainPanel(QFrame* panel);
+    void buildEditPanel(QFrame* panel);
+    void buildMicrophonePanel(QFrame* panel);
+    void buildMousePanel(QFrame* panel);
+    void buildPlayBackPanel(QFrame* panel);
+    void buildAccuracyPanel(QFrame* panel);
+
+    void chooseSection(Section section);
+    void setSectionLabelColours(int whiteIndex);
+    void openPanel(QFrame* panel);
+    void openCommandLineTable(const std::string& argument);
+    void openLastTable();
+    void openTableWithoutDialog(const std::string& path);
+
+    void showMessage(const std::string& text);
+    bool askYesNo(const std::string& text);
+
+    ShellPlatform m_platform;
+    MainWindowState m_state;
+    std::unique_ptr<TVREngine32> m_engine;
+    std::unique_ptr<TSysInfoComp> m_sysInfo;
+    std::unique_ptr<PropertyRegistry> m_components;
+    std::unique_ptr<TINIPropSav> m_iniPropSav;
+    bool m_loadingOptions = false;
+    bool m_showHints = true;
+    QWidget* m_plotWindow = nullptr;
+    QFrame* m_currentPanel = nullptr;
+    bool m_closing = false;
+
+    // Toolbar.
+    QToolBar* m_toolBar = nullptr;
+    QToolButton* m_newBtn = nullptr;
+    QToolButton* m_openBtn = nullptr;
+    QToolButton* m_saveBtn = nullptr;
+    QToolButton* m_listenBtn = nullptr;
+    QToolButton* m_systemTray = nullptr;
+
+    // Side window.
+    QFrame* m_rightSideWindow = nullptr;
+    TSoftButt* m_voiceCommandsBtn = nullptr;
+    TSoftButt* m_systemSettingsBtn = nullptr;
+    TSoftButt* m_userSettingsBtn = nullptr;
+    QLabel* m_sectionLabels[3] = {};
+
+    // Tabs and panels.
+    TTabControl* m_tabControl = nullptr;
+    QFrame* m_createPanel = nullptr;
+    QFrame* m_trainPanel = nullptr;
+    QFrame* m_editPanel = nullptr;
+    QFrame* m_microphonePanel = nullptr;
+    QFrame* m_mousePanel = nullptr;
+    QFrame* m_playBackPanel = nullptr;
+    QFrame* m_accuracyPanel = nullptr;
+    QFrame* m_splashPanel = nullptr;
+    QLabel* m_aboutImage = nullptr;
+    QLabel* m_buildTxt = nullptr;
+
+    // Controls the start-up and navigation steps touch.
+    QTreeWidget* m_buildListBox = nullptr;
+    QLineEdit* m_builtVCText = nullptr;
+    QLineEdit* m_builtVCAct = nullptr;
+    QListWidget* m_createdList = nullptr;
+    QListWidget* m_trainedList = nullptr;
+    QLineEdit* m_trnVCTxt = nullptr;
+    QPushButton* m_train = nullptr;
+    QListWidget* m_editList = nullptr;
+    QLineEdit* m_edVCTxt = nullptr;
+    QLineEdit* m_edVCAct = nullptr;
+    QPushButton* m_setupMicBtn = nullptr;
+    QCheckBox* m_autoGain = nullptr;
+    QPushButton* m_setMixer = nullptr;
+    QCheckBox* m_autoClick = nullptr;
+    QCheckBox* m_playBack1 = nullptr;
+    TTrackBar* m_accuracyScBr = nullptr;
+    TTrackBar* m_confidence = nullptr;
+
+    // Hidden state holders.
+    QLabel* m_lastTable = nullptr;
+    QCheckBox* m_gStopFindApp = nullptr;
+    QLineEdit* m_fromMoreFrm = nullptr;
+
+    // Menus.
+    QMenu* m_lastOpenedTables1 = nullptr;
+    THistMenu* m_fileHistory = nullptr;
+    QAction* m_plotting = nullptr;
+    QAction* m_viewTips1 = nullptr;
+    QAction* m_alwaysTop = nullptr;
+    QAction* m_listeningMode1 = nullptr;
+    QAction* m_voiceButtons = nullptr;
+    QAction* m_quickStart = nullptr;
+    QAction* m_showRecognitionStatusWindow1 = nullptr;
+    QAction* m_autoLoadLastTable1 = nullptr;
+    QAction* m_autoListenafterload1 = nullptr;
+    QAction* m_autoIconTray1 = nullptr;
+    QMenu* m_toolbarPop1 = nullptr;
+    QMenu* m_activePopMenu = nullptr;
+
+    // Timers.
+    QTimer* m_registrySetting = nullptr;
+    QTimer* m_updateScr = nullptr;
+    QTimer* m_quickStartTimer = nullptr;
+    QTimer* m_mouseTimer = nullptr;
+
+    // Event properties of the persisted controls.
+    std::shared_ptr<HandlerSlot> m_autoClickOnClick;
+    std::shared_ptr<HandlerSlot> m_plottingOnClick;
+    std::shared_ptr<HandlerSlot> m_viewTips1OnClick;
+    std::shared_ptr<HandlerSlot> m_playBack1OnClick;
+    std::shared_ptr<HandlerSlot> m_accuracyScBrOnChange;
+};
+
+} // namespace larkspur

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Starts the desktop program under Xvfb on the bundled demo recording and
+# writes PNGs of the main window on the splash panel and on every tab, and of
+# the plot window. Usage: tools/screenshots.sh [OUTPUT_DIR] (default build/screenshots).
+# Runs with a private home and runtime folder, so the user's options and a
+# running instance are left alone.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+out=$(realpath -m "${1:-$here/build/screenshots}")
+"$here/scripts/install-deps.sh"
+"$here/scripts/build.sh" build >/dev/null
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+mkdir -p "$scratch/home" "$scratch/run" "$out"
+chmod 700 "$scratch/run"
+
+HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" XDG_RUNTIME_DIR="$scratch/run" \
+  timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" \
+  "$here/build/app/larkspur" --input "$here/resources/demo/demo.wav" --screenshot-dir "$out"
+ls "$out"/*.png
