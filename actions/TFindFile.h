@@ -58,6 +58,7 @@ public:
     const std::vector<std::string>& Files() const { return m_files; }
     TAttrOptions Attributes() const { return m_attributes; }
     void setAttributes(TAttrOptions options) { m_attributes = options; }
+    void setAttributes(TAttrOption option) { m_attributes = static_cast<TAttrOptions>(option); }
 
     NotifyEvent BeforeExecute;
     NotifyEvent AfterExecute;
