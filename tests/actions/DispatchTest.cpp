@@ -404,10 +404,10 @@ TEST_F(Dispatch, ProgramThatCannotStartIsReportedWithTheTrimmedPhrase)
 TEST_F(Dispatch, CurrentFolderIsRestoredAfterTheAction)
 {
     const std::filesystem::path before = std::filesystem::current_path();
-    const std::string program = dir.write("apps/editor", "", 0755);
-    // A launcher that leaves the process somewhere else.
+    const std::string doc = dir.write("docs/letter.txt", "Dear");
+    // An opener that leaves the process somewhere else.
     launcher.onSpawn = [] { std::filesystem::current_path("/"); };
-    command(1, "editor", "!" + program);
+    command(1, "letter", "!" + doc);
     recognise(1);
     EXPECT_EQ(launcher.spawned.size(), 1u);
     EXPECT_EQ(std::filesystem::current_path(), before);
