@@ -52,6 +52,21 @@ std::optional<std::string> desktopEntryExec(std::string_view fileText)
     return exec;
 }
 
+std::optional<std::string> desktopEntryValue(std::string_view fileText, std::string_view key)
+{
+    std::optional<std::string> found;
+    forEachEntry(fileText, [&](std::string_view group, std::string_view k, std::string_view value) {
+        if (!found && group == "Desktop Entry" && k == key)
+            found = std::string(value);
+    });
+    return found;
+}
+
+std::string desktopEntryType(std::string_view fileText)
+{
+    return desktopEntryValue(fileText, "Type").value_or(std::string());
+}
+
 std::vector<std::string> mimeAppsDefaults(std::string_view fileText, std::string_view mimeType)
 {
     std::vector<std::string> ids;

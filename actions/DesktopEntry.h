@@ -12,6 +12,12 @@ namespace larkspur {
 // The Exec= value of the [Desktop Entry] group, nullopt when there is none.
 std::optional<std::string> desktopEntryExec(std::string_view fileText);
 
+// The value of key in the [Desktop Entry] group, nullopt when it is absent.
+std::optional<std::string> desktopEntryValue(std::string_view fileText, std::string_view key);
+
+// Type= of the [Desktop Entry] group ("Application", "Link", ...), empty when absent.
+std::string desktopEntryType(std::string_view fileText);
+
 // The desktop ids that the [Default Applications] group of a mimeapps.list
 // gives for mimeType, in order.
 std::vector<std::string> mimeAppsDefaults(std::string_view fileText, std::string_view mimeType);

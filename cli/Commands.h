@@ -14,5 +14,6 @@ int trainCommand(const Args& args, std::ostream& out, std::ostream& err);
 int recognizeCommand(const Args& args, std::ostream& out, std::ostream& err);
 int dumpCommand(const Args& args, std::ostream& out, std::ostream& err);
 int devicesCommand(const Args& args, std::ostream& out, std::ostream& err);
+int runCommand(const Args& args, std::ostream& out, std::ostream& err);
 
 } // namespace larkspur::cli

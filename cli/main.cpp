@@ -14,6 +14,7 @@ const char* const kUsage =
     "usage: larkspur-cli COMMAND [options]\n"
     "  train --table T.EAR --phrase P --action A (--input REC.wav [--realtime] | --device NAME) [--accuracy N]\n"
     "  recognize --table T.EAR (--input TEST.wav [--realtime] | --device NAME) [--accuracy N]\n"
+    "  run --table T.EAR (--input F.wav [--realtime] | --device NAME) [--confidence 75] [--accuracy 15] [--dry-run]\n"
     "  dump T.EAR\n"
     "  devices\n"
     "  send-keys [--dry-run] TEXT...\n";
@@ -27,6 +28,7 @@ int main(int argc, char** argv)
     const std::map<std::string, Command> commands = {
         {"train", trainCommand},
         {"recognize", recognizeCommand},
+        {"run", runCommand},
         {"dump", dumpCommand},
         {"devices", devicesCommand},
         {"send-keys", larkspur::sendKeysCommand},
