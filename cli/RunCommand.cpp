@@ -5,6 +5,7 @@
 
 #include "actions/ApplicationFinder.h"
 #include "actions/DispatchShell.h"
+#include "actions/HeadlessDispatchShell.h"
 #include "actions/PosixProcessLauncher.h"
 #include "actions/RecognitionDispatch.h"
 #include "actions/RecordingKeyInjector.h"
@@ -37,41 +38,11 @@ constexpr int kDefaultConfidence = 75;  // the Confidence track bar's default
 constexpr int kDefaultAccuracy = 15;
 constexpr ScreenPoint kDryRunScreen{1024, 768};
 
-// The main window's part, for a tool without windows: messages go to the
-// error stream and are kept for the report.
-class CliShell : public DispatchShell {
-public:
-    CliShell(int confidence, std::ostream& err) : m_confidence(confidence), m_err(err) {}
-    int confidencePointer() override { return m_confidence; }
-    void showMessage(const std::string& text) override
-    {
-        m_err << text << '\n' << std::flush;
-        messages.push_back(text);
-    }
-    bool statusWindowChecked() override { return false; }
-    void reshowStatusWindow() override {}
-    bool mainWindowMinimised() override { return true; }
-    bool plottingChecked() override { return false; }
-    void plotLastUtterance() override {}
-    void setTableChanged() override {}
-    bool trayIconActive() override { return false; }
-    void setTrayIconActive(bool) override {}
-    void showPlotWindow() override {}
-    void showMainWindow() override {}
-    void restoreApplication() override {}
-
-    std::vector<std::string> messages;
-
-private:
-    int m_confidence;
-    std::ostream& m_err;
-};
-
 // Nobody to ask: the search stops at the first folder with results and takes
 // its first location.
 class CliFinderUi : public FinderUi {
 public:
-    explicit CliFinderUi(CliShell& shell) : m_shell(shell) {}
+    explicit CliFinderUi(HeadlessDispatchShell& shell) : m_shell(shell) {}
     void showProgress(const std::string&) override {}
     void hideProgress() override {}
     bool askYesNo(const std::string&) override { return true; }
@@ -83,7 +54,7 @@ public:
     void processEvents() override {}
 
 private:
-    CliShell& m_shell;
+    HeadlessDispatchShell& m_shell;
 };
 
 const char* kindName(ActionKind kind)
@@ -178,7 +149,7 @@ int runCommand(const Args& argv, std::ostream& out, std::ostream& err)
     TURL urlStuff(launcher);
     TGoToWeb goToWeb(launcher, XdgRoots::fromEnvironment(launcher));
     goToWeb.setBrowserState(TBrowserState::gwMaximized);
-    CliShell shell(confidence, err);
+    HeadlessDispatchShell shell(confidence, &err);
     CliFinderUi finderUi(shell);
     const char* home = std::getenv("HOME");
     ApplicationFinder finder(finderUi, FinderRoots::standard(home ? home : ""), pathLookup(environmentSearchPath()));

@@ -6,6 +6,7 @@
 
 #include "actions/ApplicationFinder.h"
 #include "actions/DispatchShell.h"
+#include "actions/HeadlessDispatchShell.h"
 #include "actions/PosixProcessLauncher.h"
 #include "actions/RecognitionDispatch.h"
 #include "actions/TAppExec.h"
@@ -46,23 +47,6 @@ bool eventually(const std::function<bool()>& condition)
     return condition();
 }
 
-class QuietShell : public DispatchShell {
-public:
-    int confidencePointer() override { return 75; }
-    void showMessage(const std::string& text) override { messages.push_back(text); }
-    bool statusWindowChecked() override { return false; }
-    void reshowStatusWindow() override {}
-    bool mainWindowMinimised() override { return true; }
-    bool plottingChecked() override { return false; }
-    void plotLastUtterance() override {}
-    void setTableChanged() override {}
-    bool trayIconActive() override { return false; }
-    void setTrayIconActive(bool) override {}
-    void showPlotWindow() override {}
-    void showMainWindow() override {}
-    void restoreApplication() override {}
-    std::vector<std::string> messages;
-};
 
 class NoFinderUi : public FinderUi {
 public:
@@ -114,7 +98,7 @@ protected:
 
     std::unique_ptr<X11Session> session;
     TVREngine32 engine;
-    QuietShell shell;
+    HeadlessDispatchShell shell{75};
     PosixProcessLauncher launcher;
     TAppExec appExe{launcher};
     TURL urlStuff{launcher};
