@@ -1,8 +1,5 @@
 #include "engine/GreedyAlignment.h"
 
-
-#include <limits>
-
 namespace larkspur {
 
 namespace {
@@ -10,26 +7,55 @@ namespace {
 struct Move {
     int di;
     int dj;
-    int cellCount;
-    int cellI[3];
-    int cellJ[3];
 };
 
-// Look-ahead cells and steps, forwards; the backward pass negates every offset.
-constexpr Move kMoves[5] = {
-    {0, 1, 3, {0, 0, 1}, {1, 2, 3}},
-    {1, 2, 2, {1, 2, 0}, {2, 3, 0}},
-    {1, 1, 2, {1, 2, 0}, {1, 2, 0}},
-    {2, 1, 2, {2, 3, 0}, {1, 2, 0}},
-    {1, 0, 3, {1, 2, 3}, {0, 0, 1}},
-};
-
-// The diagonal is preferred on ties, the moves along one axis last.
-constexpr int kTieOrder[5] = {2, 1, 3, 0, 4};
+// Steps of the five moves, forwards; the backward pass negates them.
+constexpr Move kMoves[5] = {{0, 1}, {1, 2}, {1, 1}, {2, 1}, {1, 0}};
 
 // A path whose average spectral distance exceeds this after 10 moves is hopeless.
 constexpr int64_t kHopelessAverage = 30000;
 constexpr int kFreeMoves = 10;
+
+// The look-ahead sums of the five moves from (i, j), offsets multiplied by
+// Direction (cells of each move in brackets, forwards):
+//   0: (i, j+1), (i, j+2), (i+1, j+3)      1: (i+1, j+2), (i+2, j+3)
+//   2: (i+1, j+1), (i+2, j+2)              3: (i+2, j+1), (i+3, j+2)
+//   4: (i+1, j), (i+2, j), (i+3, j+1)
+// The smallest sum wins; ties go to 2, then 1, 3, 0, 4.
+template <int Direction>
+int ChooseMoveIn(ComparisonContext& context, int i, int j)
+{
+    constexpr int d = Direction;
+    // Rows i .. i + 3d of the look-ahead, with the columns each one needs.
+    context.ensureEnergyRow(i, std::min(j + d, j + 2 * d), std::max(j + d, j + 2 * d));
+    context.ensureEnergyRow(i + d, std::min(j, j + 3 * d), std::max(j, j + 3 * d));
+    context.ensureEnergyRow(i + 2 * d, std::min(j, j + 3 * d), std::max(j, j + 3 * d));
+    context.ensureEnergyRow(i + 3 * d, std::min(j + d, j + 2 * d), std::max(j + d, j + 2 * d));
+    auto e = [&](int a, int b) { return context.knownEnergyDistance(i + d * a, j + d * b); };
+    // Every distance is 0..200000, so the sums fit 32 bits.
+    const int32_t sum0 = e(0, 1) + e(0, 2) + e(1, 3);
+    const int32_t sum1 = e(1, 2) + e(2, 3);
+    const int32_t sum2 = e(1, 1) + e(2, 2);
+    const int32_t sum3 = e(2, 1) + e(3, 2);
+    const int32_t sum4 = e(1, 0) + e(2, 0) + e(3, 1);
+    int chosen = 2;
+    int32_t best = sum2;
+    if (sum1 < best) {
+        best = sum1;
+        chosen = 1;
+    }
+    if (sum3 < best) {
+        best = sum3;
+        chosen = 3;
+    }
+    if (sum0 < best) {
+        best = sum0;
+        chosen = 0;
+    }
+    if (sum4 < best)
+        chosen = 4;
+    return chosen;
+}
 
 template <int Direction>
 PassResult RunPass(ComparisonContext& context)
@@ -42,7 +68,7 @@ PassResult RunPass(ComparisonContext& context)
     int64_t d = context.spectralDistance(i, j);
     int64_t length = 0;
     for (int step = 1;; ++step) {
-        const Move& move = kMoves[ChooseMove(context, i, j, Direction)];
+        const Move& move = kMoves[ChooseMoveIn<Direction>(context, i, j)];
         i += Direction * move.di;
         j += Direction * move.dj;
         // The band test comes first only to skip a distance that cannot matter.
@@ -61,37 +87,38 @@ PassResult RunPass(ComparisonContext& context)
 
 } // namespace
 
-ComparisonContext::ComparisonContext(const PreparedUtterance& utterance,
-                                     const SampleTemplate& sample, const SearchBand& band,
-                                     MatchWorkspace& workspace)
+ComparisonContext::ComparisonContext(const PreparedUtterance& utterance, const SampleTemplate& sample,
+                                     const SearchBand& band, MatchWorkspace& workspace)
+    : ComparisonContext(utterance, sample, band, workspace, workspace.singleSampleFrames())
+{
+}
+
+ComparisonContext::ComparisonContext(const PreparedUtterance& utterance, const SampleTemplate& sample,
+                                     const SearchBand& band, MatchWorkspace& workspace, SampleFrameCache frames)
     : m_utterance(utterance)
     , m_sample(sample)
     , m_band(band)
-    , m_energyMemo(workspace.energyMemo())
-    , m_spectralMemo(workspace.spectralMemo())
-    , m_sampleFrames(workspace.sampleFrames())
-    , m_sampleFrameStamps(workspace.sampleFrameStamps())
-    , m_generation(workspace.generation())
+    , m_energy(workspace.energyMemo())
+    , m_spectral(workspace.spectralMemo())
+    , m_frames(frames)
     , m_nU(utterance.frameCount)
     , m_nT(sample.frameCount)
 {
 }
 
+int32_t ComparisonContext::computeSpectralDistance(int i, int j)
+{
+    CompactSampleFrame& frame = m_frames.frames[j - 1];
+    if (m_frames.ready[j - 1] == 0) {
+        frame = PrepareCompactSampleFrame(m_sample, j);
+        m_frames.ready[j - 1] = 1;
+    }
+    return CompactSpectralDistance(m_utterance.frames[i], frame, m_sample, j);
+}
+
 int ChooseMove(ComparisonContext& context, int i, int j, int direction)
 {
-    int chosen = kTieOrder[0];
-    int64_t best = std::numeric_limits<int64_t>::max();
-    for (int number : kTieOrder) {
-        const Move& move = kMoves[number];
-        int64_t sum = 0;
-        for (int c = 0; c < move.cellCount; ++c)
-            sum += context.energyDistance(i + direction * move.cellI[c], j + direction * move.cellJ[c]);
-        if (sum < best) {
-            best = sum;
-            chosen = number;
-        }
-    }
-    return chosen;
+    return direction > 0 ? ChooseMoveIn<+1>(context, i, j) : ChooseMoveIn<-1>(context, i, j);
 }
 
 PassResult ForwardPass(ComparisonContext& context) { return RunPass<+1>(context); }
