@@ -1,5 +1,11 @@
 #include "engine/GreedyAlignment.h"
 
+#include <cfloat>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace larkspur {
 
 namespace {
@@ -104,6 +110,48 @@ ComparisonContext::ComparisonContext(const PreparedUtterance& utterance, const S
     , m_nU(utterance.frameCount)
     , m_nT(sample.frameCount)
 {
+}
+
+void ComparisonContext::computeEnergyRow(int i, uint64_t missing)
+{
+    const int first = std::countr_zero(missing);
+    const int last = 63 - std::countl_zero(missing);
+    const PreparedUtteranceFrame& u = m_utterance.frames[i];
+    int32_t* row = &m_energy.values[i * kMemoStride];
+    int j = first;
+#if defined(__SSE2__) && FLT_EVAL_METHOD == 0
+    // Two cells at a time, every operation the one ClampedEnergyDistance does on
+    // the same values: the clamped integers, their differences and squares are
+    // all below 2^31 and so exact in double, max and min of exact integers are
+    // the integer max and min, and divpd, addpd and mulpd round each lane as the
+    // scalar instructions do. The sum is 0..200000, where adding and removing
+    // 1.5 x 2^52 rounds to nearest, ties to even, exactly as RoundToInt32 does.
+    const __m128d zero = _mm_setzero_pd();
+    const __m128d one = _mm_set1_pd(1.0);
+    const __m128d largest = _mm_set1_pd(46340.0);
+    const __m128d scale = _mm_set1_pd(100000.0);
+    const __m128d shift = _mm_set1_pd(6755399441055744.0);
+    const __m128d ux = _mm_set1_pd(u.normEnergy);
+    const __m128d up = _mm_set1_pd(u.predictionError);
+    auto term = [&](__m128d x, __m128d y) {
+        const __m128d d = _mm_sub_pd(x, y);
+        const __m128d m = _mm_max_pd(x, y);
+        return _mm_div_pd(_mm_mul_pd(d, d), _mm_max_pd(_mm_mul_pd(m, m), one));
+    };
+    for (; j + 1 <= last; j += 2) {
+        const __m128i energies = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&m_sample.normEnergy[j - 1]));
+        const __m128i errors = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&m_sample.predictionError[j - 1]));
+        const __m128d te = _mm_min_pd(_mm_max_pd(_mm_cvtepi32_pd(energies), zero), largest);
+        const __m128d tp = _mm_min_pd(_mm_max_pd(_mm_cvtepi32_pd(errors), zero), largest);
+        const __m128d sum = _mm_mul_pd(scale, _mm_add_pd(term(ux, te), term(up, tp)));
+        const __m128d rounded = _mm_sub_pd(_mm_add_pd(sum, shift), shift);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(&row[j]), _mm_cvttpd_epi32(rounded));
+    }
+#endif
+    for (; j <= last; ++j)
+        row[j] = ClampedEnergyDistance(u.normEnergy, u.predictionError, ClampToSquarable(m_sample.normEnergy[j - 1]),
+                                       ClampToSquarable(m_sample.predictionError[j - 1]));
+    m_energy.rows[i] |= (uint64_t{2} << last) - (uint64_t{1} << first);
 }
 
 int32_t ComparisonContext::computeSpectralDistance(int i, int j)

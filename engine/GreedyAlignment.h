@@ -59,17 +59,7 @@ public:
 private:
     // Fills the cells of row i from the lowest to the highest bit of missing;
     // cells in between that were known already get the same values again.
-    void computeEnergyRow(int i, uint64_t missing)
-    {
-        const int first = std::countr_zero(missing);
-        const int last = 63 - std::countl_zero(missing);
-        const PreparedUtteranceFrame& u = m_utterance.frames[i];
-        int32_t* row = &m_energy.values[i * kMemoStride];
-        for (int j = first; j <= last; ++j)
-            row[j] = ClampedEnergyDistance(u.normEnergy, u.predictionError, ClampToSquarable(m_sample.normEnergy[j - 1]),
-                                           ClampToSquarable(m_sample.predictionError[j - 1]));
-        m_energy.rows[i] |= (uint64_t{2} << last) - (uint64_t{1} << first);
-    }
+    void computeEnergyRow(int i, uint64_t missing);
     int32_t computeSpectralDistance(int i, int j);
 
     const PreparedUtterance& m_utterance;
