@@ -4,9 +4,12 @@
 // steps by energy distances and summing spectral distances along its path.
 
 #include "engine/EngineTypes.h"
+#include "engine/LocalDistance.h"
 #include "engine/MatchWorkspace.h"
 #include "engine/SearchBand.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 
 namespace larkspur {
@@ -16,54 +19,55 @@ namespace larkspur {
 // cell stays inside the templates.
 class ComparisonContext {
 public:
+    // The sample's frames are prepared afresh for this comparison.
     ComparisonContext(const PreparedUtterance& utterance, const SampleTemplate& sample,
                       const SearchBand& band, MatchWorkspace& workspace);
+    // The sample's frames are prepared in, or taken from, frames.
+    ComparisonContext(const PreparedUtterance& utterance, const SampleTemplate& sample,
+                      const SearchBand& band, MatchWorkspace& workspace, SampleFrameCache frames);
 
     int utteranceFrames() const { return m_nU; }
     int sampleFrames() const { return m_nT; }
     bool allowed(int i, int j) const { return m_band.allows(i, j); }
 
+    // Makes sure the energy distances of cells (i, first..last) are in the memo.
+    void ensureEnergyRow(int i, int first, int last)
+    {
+        const uint64_t wanted = (uint64_t{2} << last) - (uint64_t{1} << first);
+        const uint64_t missing = wanted & ~m_energy.rows[i];
+        if (missing != 0)
+            computeEnergyRow(i, missing);
+    }
+    // The memoised energy distance of (i, j), which ensureEnergyRow must have covered.
+    int32_t knownEnergyDistance(int i, int j) const { return m_energy.values[i * kMemoStride + j]; }
+
     int32_t energyDistance(int i, int j)
     {
-        MemoCell& cell = m_energyMemo[i * kMemoStride + j];
-        if (cell.stamp != m_generation) {
-            const PreparedUtteranceFrame& u = m_utterance.frames[i];
-            cell.value = EnergyDistance(u.normEnergy, u.predictionError, sampleEnergy(j), sampleError(j));
-            cell.stamp = m_generation;
-        }
-        return cell.value;
+        ensureEnergyRow(i, j, j);
+        return knownEnergyDistance(i, j);
     }
 
     int32_t spectralDistance(int i, int j)
     {
-        MemoCell& cell = m_spectralMemo[i * kMemoStride + j];
-        if (cell.stamp != m_generation) {
-            cell.value = PreparedSpectralDistance(m_utterance.frames[i], sampleFrame(j));
-            cell.stamp = m_generation;
+        if ((m_spectral.rows[i] >> j & 1) == 0) {
+            m_spectral.values[i * kMemoStride + j] = computeSpectralDistance(i, j);
+            m_spectral.rows[i] |= uint64_t{1} << j;
         }
-        return cell.value;
+        return m_spectral.values[i * kMemoStride + j];
     }
 
 private:
-    const PreparedSampleFrame& sampleFrame(int j)
-    {
-        if (m_sampleFrameStamps[j] != m_generation) {
-            m_sampleFrames[j] = PrepareSampleFrame(m_sample, j);
-            m_sampleFrameStamps[j] = m_generation;
-        }
-        return m_sampleFrames[j];
-    }
-    int32_t sampleEnergy(int j) const { return m_sample.normEnergy[j - 1]; }
-    int32_t sampleError(int j) const { return m_sample.predictionError[j - 1]; }
+    // Fills the cells of row i from the lowest to the highest bit of missing;
+    // cells in between that were known already get the same values again.
+    void computeEnergyRow(int i, uint64_t missing);
+    int32_t computeSpectralDistance(int i, int j);
 
     const PreparedUtterance& m_utterance;
     const SampleTemplate& m_sample;
     const SearchBand& m_band;
-    MemoCell* m_energyMemo;
-    MemoCell* m_spectralMemo;
-    PreparedSampleFrame* m_sampleFrames;
-    uint32_t* m_sampleFrameStamps;
-    uint32_t m_generation;
+    DistanceMemo& m_energy;
+    DistanceMemo& m_spectral;
+    SampleFrameCache m_frames;
     int m_nU;
     int m_nT;
 };

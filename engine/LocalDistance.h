@@ -32,6 +32,32 @@ inline double RelativeSquaredDifference(int32_t x, int32_t y)
     return static_cast<double>(d * d) / static_cast<double>(y * y);
 }
 
+inline int32_t ClampToSquarable(int32_t x)
+{
+    constexpr int32_t kLargestSquarable = 46340;
+    return std::clamp(x, 0, kLargestSquarable);
+}
+
+// RelativeSquaredDifference of values already clamped to 0..46340, without
+// branches: with m = max(x, y) the term is (x - y)^2 / m^2, and when m is 0
+// both values are 0 and so is the term (0 / 1 here, x^2 = 0 in the plain form).
+inline double ClampedRelativeSquaredDifference(int32_t x, int32_t y)
+{
+    const int32_t m = std::max(x, y);
+    const int32_t d = x - y;
+    return static_cast<double>(d * d) / static_cast<double>(std::max(m * m, 1));
+}
+
+// EnergyDistance of values already clamped to 0..46340. Both terms lie in 0..1,
+// so the rounded value is 0..200000.
+inline int32_t ClampedEnergyDistance(int32_t utteranceEnergy, int32_t utteranceError, int32_t sampleEnergy,
+                                     int32_t sampleError)
+{
+    const double energyTerm = ClampedRelativeSquaredDifference(utteranceEnergy, sampleEnergy);
+    const double errorTerm = ClampedRelativeSquaredDifference(utteranceError, sampleError);
+    return RoundToInt32(100000.0 * (energyTerm + errorTerm));
+}
+
 // Steers the path: how differently loud and how differently predictable the two
 // frames are. round(100000 (energy term + error term)), 0..200000.
 inline int32_t EnergyDistance(int32_t utteranceEnergy, int32_t utteranceError, int32_t sampleEnergy,

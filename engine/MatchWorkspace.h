@@ -1,7 +1,9 @@
 #pragma once
 // Scratch memory of the table search, allocated once and reused by every
 // comparison: the two distance memos, the utterance converted for fast distance
-// computation, the sample's converted predictors and the search bands.
+// computation, the search bands, and the sample frames converted for fast
+// distance computation, which are kept from one table search to the next while
+// the table stays unchanged.
 
 #include "engine/EngineTypes.h"
 #include "engine/PreparedFrames.h"
@@ -12,6 +14,8 @@
 #include <memory>
 
 namespace larkspur {
+
+class VoiceCommandTable;
 
 // Frame-indexed arrays have this stride so frame f sits at index f (1..61) and
 // memo cell (i, j) at i * kMemoStride + j.
@@ -26,12 +30,18 @@ struct PreparedUtterance {
 
 void PrepareUtterance(const UtteranceTemplate& u, PreparedUtterance& out);
 
-// A memo entry counts only when its stamp equals the current comparison's
-// generation, so starting a comparison costs one increment instead of clearing
-// 2 x 61 x 61 entries.
-struct MemoCell {
-    int32_t value = 0;
-    uint32_t stamp = 0;
+// One comparison's memo of a local distance: cell (i, j) at i * kMemoStride + j
+// holds a value when bit j of rows[i] is set.
+struct DistanceMemo {
+    std::array<uint64_t, kMemoStride> rows{};
+    std::array<int32_t, kMemoStride * kMemoStride> values{};
+};
+
+// The prepared frames of one sample: frame j at frames[j - 1], valid when
+// ready[j - 1] is nonzero.
+struct SampleFrameCache {
+    CompactSampleFrame* frames = nullptr;
+    uint8_t* ready = nullptr;
 };
 
 class MatchWorkspace {
@@ -41,16 +51,22 @@ public:
     MatchWorkspace(MatchWorkspace&&) noexcept;
     MatchWorkspace& operator=(MatchWorkspace&&) noexcept;
 
-    // Invalidates every memo entry and returns the new generation (never 0).
-    uint32_t beginComparison();
-    uint32_t generation() const;
+    // Invalidates both memos and the frames of the sample compared on its own.
+    void beginComparison();
 
-    MemoCell* energyMemo();
-    MemoCell* spectralMemo();
-    // The sample's frames, prepared when first needed: frame j at index j,
-    // valid when its stamp matches the generation.
-    PreparedSampleFrame* sampleFrames();
-    uint32_t* sampleFrameStamps();
+    DistanceMemo& energyMemo();
+    DistanceMemo& spectralMemo();
+
+    // The frames of a sample compared on its own (not from the table), which
+    // every comparison starts afresh.
+    SampleFrameCache singleSampleFrames();
+    // Prepares for a search of table: keeps the sample frames prepared by
+    // earlier searches when the table has not changed since (same table, same
+    // revision) and forgets them all otherwise.
+    void beginTableSearch(const VoiceCommandTable& table);
+    // The frames of sample k (1..3) of the record in slot (1..512) of the table
+    // given to beginTableSearch.
+    SampleFrameCache tableSampleFrames(int slot, int k);
 
     PreparedUtterance& utterance();
     // The band for these counts, built on first request and kept, since a table

@@ -19,8 +19,10 @@ bool UsableUtterance(const PreparedUtterance& u)
     return u.frameCount >= 1 && u.frameCount <= kMaxSampleFrames && u.meanEnergy > 0;
 }
 
+// frames: where the sample's prepared frames are kept; nullopt to prepare them
+// for this comparison only.
 CompareResult ComparePrepared(const PreparedUtterance& u, const SampleTemplate& t, int32_t accuracy,
-                              MatchWorkspace& workspace)
+                              MatchWorkspace& workspace, std::optional<SampleFrameCache> frames)
 {
     if (!UsableUtterance(u) || !UsableSample(t))
         return {};
@@ -37,7 +39,7 @@ CompareResult ComparePrepared(const PreparedUtterance& u, const SampleTemplate& 
 
     const SearchBand& band = workspace.band(nU, nT, accuracy);
     workspace.beginComparison();
-    ComparisonContext context(u, t, band, workspace);
+    ComparisonContext context(u, t, band, workspace, frames ? *frames : workspace.singleSampleFrames());
 
     const PassResult forward = ForwardPass(context);
     if (!forward.accepted)
@@ -75,7 +77,7 @@ CompareResult CompareWithSample(const UtteranceTemplate& utterance, const Sample
 {
     PreparedUtterance& prepared = workspace.utterance();
     PrepareUtterance(utterance, prepared);
-    return ComparePrepared(prepared, sample, accuracy, workspace);
+    return ComparePrepared(prepared, sample, accuracy, workspace, std::nullopt);
 }
 
 MatchResult MatchUtterance(const UtteranceTemplate& utterance, const VoiceCommandTable& table,
@@ -87,16 +89,19 @@ MatchResult MatchUtterance(const UtteranceTemplate& utterance, const VoiceComman
     if (!UsableUtterance(prepared))
         return result;
 
+    workspace.beginTableSearch(table);
     int32_t best = kNoScore;
     int slot = 0;
     for (int s = 1; s <= kMaxVoiceCommands; ++s) {
         const VoiceCommandRecord* record = table.record(s);
         if (!record || record->trained == 0)
             continue;
-        for (const SampleTemplate& sample : record->samples) {
+        for (int k = 1; k <= kSamplesPerCommand; ++k) {
+            const SampleTemplate& sample = record->samples[k - 1];
             if (sample.present == 0)
                 continue;
-            const CompareResult compared = ComparePrepared(prepared, sample, accuracy, workspace);
+            const CompareResult compared =
+                ComparePrepared(prepared, sample, accuracy, workspace, workspace.tableSampleFrames(s, k));
             if (compared.accepted && compared.score < best) {
                 best = compared.score;
                 slot = s;

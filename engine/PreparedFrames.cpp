@@ -61,6 +61,50 @@ PreparedSampleFrame PrepareSampleFrame(const SampleTemplate& t, int j)
     return frame;
 }
 
+CompactSampleFrame PrepareCompactSampleFrame(const SampleTemplate& t, int j)
+{
+    CompactSampleFrame frame;
+    const LpcVector& c = t.lpc[j - 1];
+    int64_t absSum = 0;
+    for (int k = 0; k <= kLpcOrder; ++k)
+        absSum += std::llabs(static_cast<int64_t>(c[k]));
+    // |P_k| <= (sum |c_i|)^2 < 2^31, partial sums included.
+    if (absSum > kLargestSquarable) {
+        frame.absSum = kWideFrame;
+        return frame;
+    }
+    frame.absSum = static_cast<int32_t>(absSum);
+    for (int k = 0; k <= kLpcOrder; ++k) {
+        int32_t sum = 0;
+        for (int i = 0; i + k <= kLpcOrder; ++i)
+            sum += c[i] * c[i + k];
+        frame.lagProducts[k] = sum;
+    }
+    return frame;
+}
+
+int32_t CompactSpectralDistance(const PreparedUtteranceFrame& u, const CompactSampleFrame& c,
+                                const SampleTemplate& t, int j)
+{
+    if (c.absSum == kWideFrame)
+        return PreparedSpectralDistance(u, PrepareSampleFrame(t, j));
+    int32_t residual = 1;
+    if (u.autocorrelation[0] >= kMinResidualPower) {
+        // The same test, on the same numbers, as PreparedResidualEnergy: absSum
+        // is the same sum, and below 2^24 its square is exact in double.
+        const double absSum = c.absSum;
+        if (absSum * absSum * u.largestLag < kExactLimit) {
+            int64_t q = u.autocorrelation[0] * c.lagProducts[0];
+            for (int k = 1; k <= kLpcOrder; ++k)
+                q += 2 * u.autocorrelation[k] * c.lagProducts[k];
+            residual = ScaleQuadraticForm(static_cast<double>(q));
+        } else {
+            return PreparedSpectralDistance(u, PrepareSampleFrame(t, j));
+        }
+    }
+    return SpectralDistanceFromResiduals(u.residualEnergy, residual);
+}
+
 int32_t PreparedResidualEnergy(const PreparedSampleFrame& c, const PreparedUtteranceFrame& r)
 {
     if (r.autocorrelation[0] < kMinResidualPower)

@@ -28,7 +28,22 @@ struct PreparedSampleFrame {
     const LpcVector* lpc = nullptr;  // the template's own coefficients, for the slow path
 };
 
+// The same lag products in half the room, for frames kept across table
+// searches. Real predictors have sum |c_i| well below 46340, so every P_k fits
+// 32 bits; larger ones are marked wide and prepared afresh when used.
+struct CompactSampleFrame {
+    int32_t absSum = 0;  // sum |c_i|; kWideFrame when the products need 64 bits
+    std::array<int32_t, kLpcCoefficients> lagProducts{};
+};
+inline constexpr int32_t kWideFrame = -1;
+
 PreparedUtteranceFrame PrepareUtteranceFrame(const UtteranceTemplate& u, int i);
+CompactSampleFrame PrepareCompactSampleFrame(const SampleTemplate& t, int j);
+// Spectral distance of utterance frame u and sample frame j of t, prepared as c
+// (which must come from PrepareCompactSampleFrame(t, j)); equal to
+// PreparedSpectralDistance(u, PrepareSampleFrame(t, j)).
+int32_t CompactSpectralDistance(const PreparedUtteranceFrame& u, const CompactSampleFrame& c,
+                                const SampleTemplate& t, int j);
 PreparedSampleFrame PrepareSampleFrame(const SampleTemplate& t, int j);
 
 // ResidualEnergy(sample predictor, utterance autocorrelation). When every

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace larkspur {
 
@@ -449,7 +450,7 @@ void TVREngine32::Train()
         }
         m_utterance.valid = 1;
 
-        const VoiceCommandRecord* record = m_table.record(m_vcRecord);
+        const VoiceCommandRecord* record = std::as_const(m_table).record(m_vcRecord);
         int k = 0;
         if (!record) {
             k = 1;
