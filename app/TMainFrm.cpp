@@ -4,6 +4,7 @@
 #include "app/TMainFrm.h"
 
 #include "app/MessageBoxes.h"
+#include "app/TPlotFrm.h"
 #include "app/TSysInfoComp.h"
 #include "app/TTabControl.h"
 #include "app/TTrackBar.h"
@@ -277,7 +278,7 @@ void TMainFrm::RefreshEditList()
 void TMainFrm::ApplyAlwaysOnTop()
 {
     const bool onTop = m_alwaysTop->isChecked();
-    for (QWidget* window : {static_cast<QWidget*>(this), m_plotWindow}) {
+    for (QWidget* window : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_plotWindow)}) {
         if (!window || window->testAttribute(Qt::WA_DontShowOnScreen))
             continue;
         if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop)
@@ -288,6 +289,47 @@ void TMainFrm::ApplyAlwaysOnTop()
         if (visible)
             window->show();
     }
+}
+
+void TMainFrm::setPlotWindow(TPlotFrm* plotWindow)
+{
+    m_plotWindow = plotWindow;
+    if (!m_plotWindow)
+        return;
+    // A click in the plot zooms like the View menu, then brings this window back.
+    auto zoomThenRaise = [this](void (TMainFrm::*zoom)()) {
+        return [this, zoom] {
+            (this->*zoom)();
+            raise();
+            activateWindow();
+        };
+    };
+    m_plotWindow->OnZoomIn = zoomThenRaise(&TMainFrm::ZoomIn1Click);
+    m_plotWindow->OnZoomOut = zoomThenRaise(&TMainFrm::ZoomOut1Click);
+}
+
+// The level counts samples per pixel, so zooming in lowers it; the user sees
+// 26 minus the level.
+void TMainFrm::ZoomIn1Click()
+{
+    if (m_state.plotZoom <= MainWindowState::kPlotZoomMin) {
+        showMessage("A Zoom value of 25 is the highest Zoom In Value Allowed.");
+        return;
+    }
+    --m_state.plotZoom;
+    if (m_plotWindow)
+        m_plotWindow->DrawPlot(m_state.plotZoom);
+}
+
+void TMainFrm::ZoomOut1Click()
+{
+    if (m_state.plotZoom >= MainWindowState::kPlotZoomMax) {
+        showMessage("A Zoom value of 1 is the lowest Zoom Out Value Allowed.");
+        return;
+    }
+    ++m_state.plotZoom;
+    if (m_plotWindow)
+        m_plotWindow->DrawPlot(m_state.plotZoom);
 }
 
 void TMainFrm::ApplyPlotting()

@@ -32,6 +32,7 @@ class HandlerSlot;
 class PropertyRegistry;
 class THistMenu;
 class TINIPropSav;
+class TPlotFrm;
 class TSoftButt;
 class TTabControl;
 class TTrackBar;
@@ -84,6 +85,8 @@ public:
     void ListeningModeClick();
     void ApplyAlwaysOnTop();
     void ApplyPlotting();
+    void ZoomIn1Click();
+    void ZoomOut1Click();
 
     // --- Option handlers the persisted settings refer to by name ---------------
     void AutoClickClick();
@@ -95,8 +98,9 @@ public:
     // The size the window must have; applied at creation and every screen update.
     QSize windowSizeRule() const;
 
-    // The secondary window that draws utterances; it follows this window.
-    void setPlotWindow(QWidget* plotWindow) { m_plotWindow = plotWindow; }
+    // The secondary window that draws utterances; it follows this window, and
+    // its clicks zoom through this window's zoom commands.
+    void setPlotWindow(TPlotFrm* plotWindow);
 
     TVREngine32& engine() { return *m_engine; }
     MainWindowState& state() { return m_state; }
@@ -155,7 +159,7 @@ private:
     std::unique_ptr<TINIPropSav> m_iniPropSav;
     bool m_loadingOptions = false;
     bool m_showHints = true;
-    QWidget* m_plotWindow = nullptr;
+    TPlotFrm* m_plotWindow = nullptr;
     QFrame* m_currentPanel = nullptr;
     bool m_closing = false;
 

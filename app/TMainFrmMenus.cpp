@@ -60,8 +60,12 @@ void TMainFrm::buildMenus()
 
     QMenu* view = addMenu(bar, "Tips1", "&View");
     m_plotting = addCheckItem(view, "Plotting", "Plotting", true);
-    addItem(view, "ZoomIn1", "Zoom In +")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
-    addItem(view, "ZoomOut1", "Zoom Out -")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    QAction* zoomIn = addItem(view, "ZoomIn1", "Zoom In +");
+    zoomIn->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    connect(zoomIn, &QAction::triggered, this, &TMainFrm::ZoomIn1Click);
+    QAction* zoomOut = addItem(view, "ZoomOut1", "Zoom Out -");
+    zoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(zoomOut, &QAction::triggered, this, &TMainFrm::ZoomOut1Click);
     view->addSeparator();
     m_viewTips1 = addCheckItem(view, "ViewTips1", "View Tips", true);
     m_alwaysTop = addCheckItem(view, "AlwaysTop", "Always on top", false);

@@ -3,6 +3,7 @@
 
 #include "ShellRig.h"
 
+#include "app/TPlotFrm.h"
 #include "app/TTabControl.h"
 #include "app/TTrackBar.h"
 #include "engine/TVREngine32.h"
@@ -174,6 +175,36 @@ private slots:
         QVERIFY(!splash->isHidden());
         QCOMPARE(splash->pos(), QPoint(77, 27));
         QCOMPARE(labelColour(*m_window, "VoiceCommands"), QColor(Qt::black));
+    }
+
+    void zoomStaysWithinItsLimitsAndRedrawsThePlot()
+    {
+        TPlotFrm plot;
+        plot.TakePlotData(std::string(2200, '\x90'), 2200);
+        m_window->setPlotWindow(&plot);
+        auto* zoomIn = m_window->findChild<QAction*>(QStringLiteral("ZoomIn1"));
+        auto* zoomOut = m_window->findChild<QAction*>(QStringLiteral("ZoomOut1"));
+        QCOMPARE(m_window->state().plotZoom, 25);
+
+        zoomOut->trigger();
+        QCOMPARE(m_window->state().plotZoom, 25);
+        QCOMPARE(m_rig->boxes.texts(), QStringList{"A Zoom value of 1 is the lowest Zoom Out Value Allowed."});
+
+        zoomIn->trigger();
+        QCOMPARE(m_window->state().plotZoom, 24);
+        QCOMPARE(plot.LastZoom(), 24);
+
+        // Clicks in the plot go through the same commands.
+        QTest::mouseClick(plot.PaintBox1(), Qt::RightButton);
+        QCOMPARE(m_window->state().plotZoom, 25);
+        for (int i = 0; i < 24; ++i)
+            QTest::mouseClick(plot.PaintBox1(), Qt::LeftButton);
+        QCOMPARE(m_window->state().plotZoom, 1);
+        QCOMPARE(plot.LastZoom(), 1);
+        QTest::mouseClick(plot.PaintBox1(), Qt::LeftButton);
+        QCOMPARE(m_window->state().plotZoom, 1);
+        QCOMPARE(m_rig->boxes.texts().last(), QStringLiteral("A Zoom value of 25 is the highest Zoom In Value Allowed."));
+        m_window->setPlotWindow(nullptr);
     }
 
     void optionsSurviveRestart()
