@@ -289,6 +289,64 @@ private slots:
         QCOMPARE(window->dispatch().launchRecord(slot), LaunchRecord{});
     }
 
+    void mouseTimerFollowsTheDispatchAndStopsWithListening()
+    {
+        ListeningRig r;
+        auto window = r.create();
+        auto* mouseTimer = window->findChild<QTimer*>(QStringLiteral("MouseTimer"));
+        bool activeAfterCommand = false;
+        int intervalAfterCommand = 0;
+        // "Slower" sets the interval, then a direction starts the timer at it.
+        r.after = [&](TMainFrm& w) {
+            if (r.recognitions == 1)
+                return;
+            activeAfterCommand = mouseTimer->isActive();
+            intervalAfterCommand = mouseTimer->interval();
+            w.ListeningModeClick();
+        };
+        r.before = [&](TMainFrm& w) {
+            w.engine().setVCRecord(w.engine().LastVC());
+            w.engine().setCommandString(r.recognitions == 1 ? "{MOUSE SLOWER}" : "{MOUSE RIGHT}");
+            w.engine().UpdateVCRecord();
+        };
+        r.rig.start(*window);
+
+        QCOMPARE(r.recognitions, 2);
+        QVERIFY(activeAfterCommand);
+        QCOMPARE(intervalAfterCommand, 26);
+        QVERIFY(!window->dispatch().MouseTimerEnabled());
+        QVERIFY(!mouseTimer->isActive());
+    }
+
+    void demoOpensItsTableInQuickStartModeAndTypesNowhere()
+    {
+        ShellRig rig(demoLine());
+        placeDemoTable(rig.programDir.path());
+        rig.arguments = {"demo.EAR"};
+        ShellPlatform platform = rig.platform();
+        platform.modes = nullptr;
+        platform.demo = true;
+        CountingLauncher launcher;
+        platform.launcher = &launcher;
+        platform.actionSound = &rig.sound;
+        TMainFrm window(std::move(platform));  // quick start mode is on at the first start
+        QVERIFY(window.FormCreate());
+        int recognitions = 0;
+        auto dispatchIt = window.engine().OnRecognition;
+        window.engine().OnRecognition = [&](TVREngine32& sender) {
+            ++recognitions;
+            dispatchIt(sender);
+            window.ListeningModeClick();
+        };
+        rig.start(window);
+
+        QCOMPARE(recognitions, 1);
+        QCOMPARE(window.engine().TableName(), std::string("demo.EAR"));
+        QVERIFY(window.dispatchShell().recording());
+        QVERIFY(window.statusWindow().isVisible());
+        QVERIFY(window.TrayIconActive());
+    }
+
     void listeningControlsDoNothingBeforeStartup()
     {
         ListeningRig r;
