@@ -3,7 +3,6 @@
 #include "app/AppOptions.h"
 #include "app/Artwork.h"
 #include "app/AudioSetup.h"
-#include "app/PendingTrayAndListening.h"
 #include "app/QtApplicationExit.h"
 #include "app/QtMessageBoxes.h"
 #include "app/QtMessageSink.h"
@@ -75,7 +74,6 @@ int runLarkspur(int argc, char** argv)
     QtTableFileDialogs dialogs;
     TSayNoFrm calibrationView;
     QtApplicationExit exit;
-    PendingTrayAndListening modes;
     MicrophoneMixer mixer(&messages);
 
     ShellPlatform platform;
@@ -85,13 +83,14 @@ int runLarkspur(int argc, char** argv)
     platform.engine.calibrationView = &calibrationView;
     platform.boxes = &boxes;
     platform.exit = &exit;
-    platform.modes = &modes;
     if (audio->usesMixer())
         platform.setMicrophoneAutoGain = [&mixer](bool on) { return mixer.SetMicrophoneAutoGain(on); };
     platform.programDirectory = programDirectory();
     platform.arguments = options.arguments;
-    if (platform.arguments.empty() && audio->demoTable())
+    if (platform.arguments.empty() && audio->demoTable()) {
         platform.arguments.push_back(*audio->demoTable());
+        platform.demo = true;
+    }
 
     TMainFrm mainFrm(std::move(platform));
     QObject::connect(&justOne, &TPBJustOne::activationRequested, &mainFrm, [&mainFrm] { bringToFront(mainFrm); });

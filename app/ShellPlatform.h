@@ -14,6 +14,7 @@
 namespace larkspur {
 
 class MessageBoxes;
+class ProcessLauncher;
 
 // Ends the process. The real one leaves the event loop; tests record the call.
 class ApplicationExit {
@@ -23,8 +24,9 @@ public:
     virtual bool terminated() const = 0;
 };
 
-// Going to the notification area and toggling listening mode. The start-up
-// sequence asks for them; the modes themselves live elsewhere.
+// Going to the notification area and toggling listening mode, as the start-up
+// sequence asks for them. When the platform gives one, the requests go to it
+// instead of the window's own handlers (tests record them this way).
 class TrayAndListening {
 public:
     virtual ~TrayAndListening() = default;
@@ -45,6 +47,15 @@ struct ShellPlatform {
     MessageBoxes* boxes = nullptr;
     ApplicationExit* exit = nullptr;
     TrayAndListening* modes = nullptr;
+    // Keystrokes and pointer moves of voice commands are recorded, not
+    // performed, so recognitions reach no other window.
+    bool recordingDesktop = false;
+    // The bundled demo recording stands in for the microphone: its table is
+    // opened (with tray and listening) even in quick start mode.
+    bool demo = false;
+    // Null: the real launcher and the default sound device for actions.
+    ProcessLauncher* launcher = nullptr;
+    SoundPlayer* actionSound = nullptr;
     // The mixer's microphone auto gain switch; true when it could be set.
     std::function<bool(bool on)> setMicrophoneAutoGain;
     // Empty: read from the running system.

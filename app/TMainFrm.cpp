@@ -3,6 +3,7 @@
 
 #include "app/TMainFrm.h"
 
+#include "app/MainDispatch.h"
 #include "app/MessageBoxes.h"
 #include "app/TPlotFrm.h"
 #include "app/TSysInfoComp.h"
@@ -81,6 +82,7 @@ TMainFrm::TMainFrm(ShellPlatform platform, QWidget* parent)
     buildMenus();
     buildPopupMenus();
     buildTimers();
+    buildListening();
     configurePropertySaver();
 }
 
@@ -353,18 +355,6 @@ void TMainFrm::SaveTable1Click()
         showMessage(error.what());
     }
     m_state.unsavedChanges = false;
-}
-
-void TMainFrm::SystemTrayClick()
-{
-    if (m_platform.modes)
-        m_platform.modes->SystemTrayClick();
-}
-
-void TMainFrm::ListeningModeClick()
-{
-    if (m_state.voiceOperationsEnabled && m_platform.modes)
-        m_platform.modes->ListeningModeClick();
 }
 
 // ---------------------------------------------------------------------------

@@ -21,6 +21,7 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPushButton;
+class QSystemTrayIcon;
 class QTimer;
 class QToolBar;
 class QToolButton;
@@ -29,6 +30,9 @@ class QTreeWidget;
 namespace larkspur {
 
 class HandlerSlot;
+class MainDispatch;
+class RecognitionDispatch;
+class TRecFrm;
 class PropertyRegistry;
 class THistMenu;
 class TINIPropSav;
@@ -81,8 +85,19 @@ public:
     void RefreshTrainedList();
     void RefreshEditList();
     void SaveTable1Click();
+
+    // --- Listening mode, status window and notification area --------------------
     void SystemTrayClick();
     void ListeningModeClick();
+    // Starts listening (returning only when it has stopped) or stops it.
+    void ToggleListening();
+    void File1Click();
+    void ShowLarkspurQTX981Click();
+    void TrayIcon1DblClick();
+    bool TrayIconActive() const { return m_trayActive; }
+    void setTrayIconActive(bool on);
+    // Opening or making a table forgets which programs voice commands started.
+    void ForgetLaunchedPrograms();
     void ApplyAlwaysOnTop();
     void ApplyPlotting();
     void ZoomIn1Click();
@@ -103,6 +118,9 @@ public:
     void setPlotWindow(TPlotFrm* plotWindow);
 
     TVREngine32& engine() { return *m_engine; }
+    TRecFrm& statusWindow() { return *m_recFrm; }
+    RecognitionDispatch& dispatch();
+    MainDispatch& dispatchShell() { return *m_dispatch; }
     MainWindowState& state() { return m_state; }
     const MainWindowState& state() const { return m_state; }
     TINIPropSav& propertySaver() { return *m_iniPropSav; }
@@ -117,6 +135,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class MainDispatch;
     enum class Section { VoiceCommands, SystemSettings, UserSettings };
 
     // Construction, one job each.
@@ -147,6 +166,13 @@ private:
     void openCommandLineTable(const std::string& argument);
     void openLastTable();
     void openTableWithoutDialog(const std::string& path);
+    // The start-up sequence's tray and listening requests.
+    void requestTray();
+    void requestListening();
+
+    void showListeningLook(bool listening);
+    void buildListening();
+    void followMouseTimer();
 
     void showMessage(const std::string& text);
     bool askYesNo(const std::string& text);
@@ -162,6 +188,10 @@ private:
     TPlotFrm* m_plotWindow = nullptr;
     QFrame* m_currentPanel = nullptr;
     bool m_closing = false;
+    TRecFrm* m_recFrm = nullptr;
+    QSystemTrayIcon* m_trayIcon = nullptr;
+    bool m_trayActive = false;
+    std::unique_ptr<MainDispatch> m_dispatch;
 
     // Toolbar.
     QToolBar* m_toolBar = nullptr;
@@ -202,6 +232,8 @@ private:
     QListWidget* m_editList = nullptr;
     QLineEdit* m_edVCTxt = nullptr;
     QLineEdit* m_edVCAct = nullptr;
+    QPushButton* m_edUpdateBtn = nullptr;
+    QPushButton* m_edDeleteBtn = nullptr;
     QPushButton* m_setupMicBtn = nullptr;
     QCheckBox* m_autoGain = nullptr;
     QPushButton* m_setMixer = nullptr;
@@ -229,6 +261,7 @@ private:
     QAction* m_autoListenafterload1 = nullptr;
     QAction* m_autoIconTray1 = nullptr;
     QMenu* m_toolbarPop1 = nullptr;
+    QAction* m_listeningMode = nullptr;
     QMenu* m_activePopMenu = nullptr;
 
     // Timers.

@@ -44,6 +44,7 @@ void TMainFrm::buildMenus()
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
     QMenu* file = addMenu(bar, "File1", "&File");
+    connect(file, &QMenu::aboutToShow, this, &TMainFrm::File1Click);
     addItem(file, "NewTable", "&New Table");
     addItem(file, "OpenTable1", "&Open Table");
     connect(addItem(file, "SaveTable1", "&Save Table"), &QAction::triggered, this, &TMainFrm::SaveTable1Click);
@@ -109,11 +110,12 @@ void TMainFrm::buildPopupMenus()
     // The notification-area icon's menu.
     m_toolbarPop1 = new QMenu(this);
     m_toolbarPop1->setObjectName(QStringLiteral("ToolbarPop1"));
-    addItem(m_toolbarPop1, "ShowLarkspurQTX981", "Restore Larkspur QTX 98");
+    connect(addItem(m_toolbarPop1, "ShowLarkspurQTX981", "Restore Larkspur QTX 98"), &QAction::triggered, this,
+            &TMainFrm::ShowLarkspurQTX981Click);
     m_toolbarPop1->addSeparator();
-    QAction* listening = addCheckItem(m_toolbarPop1, "ListeningMode", "Listening Mode", false);
-    connect(listening, &QAction::triggered, this, [this, listening] {
-        listening->setChecked(!listening->isChecked());
+    m_listeningMode = addCheckItem(m_toolbarPop1, "ListeningMode", "Listening Mode", false);
+    connect(m_listeningMode, &QAction::triggered, this, [this] {
+        m_listeningMode->setChecked(!m_listeningMode->isChecked());
         ListeningModeClick();
     });
     m_toolbarPop1->addSeparator();

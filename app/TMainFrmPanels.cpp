@@ -154,13 +154,13 @@ void TMainFrm::buildEditPanel(QFrame* panel)
     // Writable only once a command has been picked.
     m_edVCTxt->setReadOnly(true);
     m_edVCAct->setReadOnly(true);
-    auto* update = addButton(panel, "EdUpdateBtn", "Update", "Update your voice command", kHelp,
+    m_edUpdateBtn = addButton(panel, "EdUpdateBtn", "Update", "Update your voice command", kHelp,
                              QRect(kRightColumn, kBelowIntro + 94, 90, kButtonHeight));
-    update->setDefault(true);
+    m_edUpdateBtn->setDefault(true);
     makeCancel(addButton(panel, "EdCleatBtn", "Clear", "Clear input boxes", kHelp,
                          QRect(kRightColumn + 98, kBelowIntro + 94, 90, kButtonHeight)));
-    addButton(panel, "EdDeleteBtn", "Delete", "Delete selected voice command", kHelp,
-              QRect(kRightColumn, kBelowIntro + 128, 90, kButtonHeight));
+    m_edDeleteBtn = addButton(panel, "EdDeleteBtn", "Delete", "Delete selected voice command", kHelp,
+                              QRect(kRightColumn, kBelowIntro + 128, 90, kButtonHeight));
 }
 
 void TMainFrm::buildMicrophonePanel(QFrame* panel)

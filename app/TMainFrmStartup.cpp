@@ -150,7 +150,8 @@ void TMainFrm::RegistrySettingTimer()
     const bool quickStart = m_quickStart->isChecked();
     if (!m_state.voiceOperationsEnabled && quickStart)
         m_quickStartTimer->start();
-    if (quickStart)
+    // The demo shows listening and recognition at once, guide or not.
+    if (quickStart && !m_platform.demo)
         return;
 
     m_state.voiceOperationsEnabled = true;
@@ -170,6 +171,7 @@ void TMainFrm::openTableWithoutDialog(const std::string& path)
         showMessage(error.what());
     }
     m_engine->setTableName(TVREngine32::FileNamePart(m_engine->FileName()));
+    ForgetLaunchedPrograms();
 }
 
 void TMainFrm::openCommandLineTable(const std::string& argument)
@@ -183,8 +185,8 @@ void TMainFrm::openCommandLineTable(const std::string& argument)
     if (!looksLikeTable(path))
         return;
     openTableWithoutDialog(path);
-    SystemTrayClick();
-    ListeningModeClick();
+    requestTray();
+    requestListening();
 }
 
 void TMainFrm::openLastTable()
@@ -194,9 +196,25 @@ void TMainFrm::openLastTable()
     if (looksLikeTable(path))
         openTableWithoutDialog(path);
     if (m_autoIconTray1->isChecked())
-        SystemTrayClick();
+        requestTray();
     if (m_autoListenafterload1->isChecked())
+        requestListening();
+}
+
+void TMainFrm::requestTray()
+{
+    if (m_platform.modes)
+        m_platform.modes->SystemTrayClick();
+    else
+        SystemTrayClick();
+}
+
+void TMainFrm::requestListening()
+{
+    if (!m_platform.modes)
         ListeningModeClick();
+    else if (m_state.voiceOperationsEnabled)
+        m_platform.modes->ListeningModeClick();
 }
 
 void TMainFrm::QuickStartTimerTimer()
@@ -206,13 +224,6 @@ void TMainFrm::QuickStartTimerTimer()
     m_quickStartTimer->stop();
     m_state.voiceOperationsEnabled = true;
     m_train->setEnabled(true);
-}
-
-void TMainFrm::UpdateScrTimer()
-{
-    setWindowTitle(QString::fromLatin1(kTitle) + QStringLiteral(" - ") +
-                   QString::fromStdString(m_engine->TableName()).toUpper());
-    setFixedSize(windowSizeRule());
 }
 
 void TMainFrm::closeEvent(QCloseEvent* event)
