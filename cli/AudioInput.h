@@ -16,6 +16,10 @@ class TVREngine32;
 
 namespace larkspur::cli {
 
+inline constexpr const char* kCalibrationFailed =
+    "Calibration failed: the line must be quiet while it is measured (a recording must start with 2 seconds of "
+    "quiet line).";
+
 // Prints engine messages one per line. A message's carriage-return line breaks
 // become blanks so that one message stays one line.
 class StreamMessages : public MessageSink {

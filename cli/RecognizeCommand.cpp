@@ -27,7 +27,7 @@ int recognizeCommand(const Args& argv, std::ostream& out, std::ostream& err)
     openTableFile(engine, tablePath);
 
     if (!engine.Initialize()) {
-        err << "Calibration failed: the start of the input must be 2 seconds of quiet line.\n";
+        err << kCalibrationFailed << '\n';
         return 3;
     }
     if (!engine.TableTrained()) {

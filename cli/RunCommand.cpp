@@ -197,7 +197,7 @@ int runCommand(const Args& argv, std::ostream& out, std::ostream& err)
     engine.OnRecognition = [&](TVREngine32& sender) { dispatch.VREngine321Recognition(sender); };
 
     if (!engine.Initialize()) {
-        err << "Calibration failed: the start of the input must be 2 seconds of quiet line.\n";
+        err << kCalibrationFailed << '\n';
         return 3;
     }
     if (!engine.TableTrained()) {

@@ -60,7 +60,7 @@ int trainCommand(const Args& argv, std::ostream& out, std::ostream& err)
     }
 
     if (!engine.Initialize()) {
-        err << "Calibration failed: the start of the input must be 2 seconds of quiet line.\n";
+        err << kCalibrationFailed << '\n';
         return 3;
     }
 

@@ -179,6 +179,7 @@ struct AlsaCaptureDevice::Impl {
 
 AlsaCaptureDevice::AlsaCaptureDevice(std::string pcmName) : m_impl(std::make_unique<Impl>())
 {
+    alsa::quietLibraryErrors();
     m_impl->pcmName = std::move(pcmName);
 }
 

@@ -9,6 +9,7 @@ namespace larkspur {
 
 std::vector<CaptureDeviceInfo> listCaptureDevices()
 {
+    alsa::quietLibraryErrors();
     std::vector<CaptureDeviceInfo> devices;
     void** rawHints = nullptr;
     if (snd_device_name_hint(-1, "pcm", &rawHints) < 0 || !rawHints)

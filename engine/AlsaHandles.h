@@ -5,9 +5,21 @@
 #include <alsa/asoundlib.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace larkspur::alsa {
+
+// alsa-lib prints its internal errors to stderr (a machine without a sound
+// card gets half a screen of them at start); every failure reaches the user
+// through our own error texts instead, so those prints are switched off.
+extern "C" inline void ignoreLibraryError(const char*, int, const char*, int, const char*, ...) {}
+
+inline void quietLibraryErrors()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { snd_lib_error_set_handler(ignoreLibraryError); });
+}
 
 struct PcmCloser {
     void operator()(snd_pcm_t* pcm) const { snd_pcm_close(pcm); }

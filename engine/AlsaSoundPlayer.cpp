@@ -45,6 +45,7 @@ bool isPlainName(const std::string& name)
 AlsaSoundPlayer::AlsaSoundPlayer(std::string resourceDir, std::string pcmName)
     : m_resourceDir(std::move(resourceDir)), m_pcmName(std::move(pcmName))
 {
+    alsa::quietLibraryErrors();
 }
 
 bool AlsaSoundPlayer::playWave(std::span<const uint8_t> waveImage)

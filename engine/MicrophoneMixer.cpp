@@ -38,6 +38,7 @@ MixerSwitchElement describe(snd_mixer_elem_t* element)
 MicrophoneMixer::MicrophoneMixer(MessageSink* messages, std::string card)
     : m_messages(messages), m_card(std::move(card))
 {
+    alsa::quietLibraryErrors();
 }
 
 bool MicrophoneMixer::SetMicrophoneAutoGain(bool on)
