@@ -130,6 +130,19 @@ bool AudioInput::interrupted() const
     return g_interrupted;
 }
 
+int prepareToListen(TVREngine32& engine, std::ostream& err)
+{
+    if (!engine.Initialize()) {
+        err << kCalibrationFailed << '\n';
+        return 3;
+    }
+    if (!engine.TableTrained()) {
+        err << "The table has no trained voice commands.\n";
+        return 1;
+    }
+    return 0;
+}
+
 EngineSession::EngineSession(const CommandLine& args, std::ostream& messagesOut)
     : m_audio(args)
     , m_messages(messagesOut)

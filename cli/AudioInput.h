@@ -58,6 +58,10 @@ private:
     std::unique_ptr<SoundPlayer> m_sound;
 };
 
+// Calibrates and checks that the table has something to recognise: 0 when
+// listening can start, else the exit code, with the reason on err.
+int prepareToListen(TVREngine32& engine, std::ostream& err);
+
 // What a listening command needs: the audio input, a message printer and an
 // engine wired to both, with Ctrl+C stopping it. Playback stays off.
 class EngineSession {

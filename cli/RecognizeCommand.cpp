@@ -26,14 +26,8 @@ int recognizeCommand(const Args& argv, std::ostream& out, std::ostream& err)
     engine.setAccuracy(accuracy);
     openTableFile(engine, tablePath);
 
-    if (!engine.Initialize()) {
-        err << kCalibrationFailed << '\n';
-        return 3;
-    }
-    if (!engine.TableTrained()) {
-        err << "The table has no trained voice commands.\n";
-        return 1;
-    }
+    if (const int failed = prepareToListen(engine, err))
+        return failed;
 
     int utterance = 0;
     engine.OnUtteranceMatched = [&](const UtteranceReport& report) {

@@ -196,14 +196,8 @@ int runCommand(const Args& argv, std::ostream& out, std::ostream& err)
     };
     engine.OnRecognition = [&](TVREngine32& sender) { dispatch.VREngine321Recognition(sender); };
 
-    if (!engine.Initialize()) {
-        err << kCalibrationFailed << '\n';
-        return 3;
-    }
-    if (!engine.TableTrained()) {
-        err << "The table has no trained voice commands.\n";
-        return 1;
-    }
+    if (const int failed = prepareToListen(engine, err))
+        return failed;
     audio.stopOnInterrupt(engine);
     engine.Recognize();
     return audio.inputExhausted() || audio.interrupted() ? 0 : 1;
