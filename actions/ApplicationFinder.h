@@ -9,6 +9,7 @@
 #include "actions/TFindFile.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace larkspur {
@@ -40,6 +41,10 @@ public:
     void CancelFindClick() { m_stopFindApp = true; }
 
     TFindFile& FoundFiles() { return m_foundFiles; }
+
+    // Where the searches look; replaceable, so a test searches its own folders.
+    const FinderRoots& roots() const { return m_roots; }
+    void setRoots(FinderRoots roots) { m_roots = std::move(roots); }
 
     // "Find App's && URL's": adds what it finds to catalogue's found groups
     // (without emptying them first) and sorts the catalogue.

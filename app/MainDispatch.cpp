@@ -10,6 +10,7 @@
 #include "actions/TURL.h"
 #include "actions/X11Session.h"
 #include "app/MessageBoxes.h"
+#include "app/QtFinderUi.h"
 #include "app/TMainFrm.h"
 #include "app/TPlotFrm.h"
 #include "app/TRecFrm.h"
@@ -71,8 +72,11 @@ MainDispatch::MainDispatch(TMainFrm& window, Options options) : m_window(window)
     m_goToWeb = std::make_unique<TGoToWeb>(*launcher, XdgRoots::fromEnvironment(*launcher));
     m_goToWeb->setBrowserState(TBrowserState::gwMaximized);
     const char* home = std::getenv("HOME");
-    m_finder = std::make_unique<ApplicationFinder>(*this, FinderRoots::standard(home ? home : ""),
+    m_finderUi = std::make_unique<QtFinderUi>(window, *window.m_platform.boxes, *window.m_gStopFindApp,
+                                              *window.m_fromMoreFrm);
+    m_finder = std::make_unique<ApplicationFinder>(*m_finderUi, FinderRoots::standard(home ? home : ""),
                                                    pathLookup(environmentSearchPath()));
+    m_finderUi->OnCancel = [this] { m_finder->CancelFindClick(); };
     m_dispatch = std::make_unique<RecognitionDispatch>(DispatchParts{
         window.engine(), *this, *m_sendKeys, *m_appExe, *m_urlStuff, *m_goToWeb, windows, pointer, *sound,
         *launcher, *m_finder});
@@ -159,35 +163,6 @@ void MainDispatch::restoreApplication()
     m_window.showNormal();
     m_window.raise();
     m_window.activateWindow();
-}
-
-void MainDispatch::showProgress(const std::string&)
-{
-    m_window.setEnabled(false);
-}
-
-void MainDispatch::hideProgress()
-{
-    m_window.setEnabled(true);
-}
-
-bool MainDispatch::askYesNo(const std::string& question)
-{
-    return m_window.askYesNo(question);
-}
-
-// There is no location chooser window yet: the first location found is taken,
-// as it is the one the chooser would have selected.
-std::optional<std::string> MainDispatch::chooseLocation(const std::vector<std::string>& locations)
-{
-    if (locations.empty())
-        return std::nullopt;
-    return locations.front();
-}
-
-void MainDispatch::processEvents()
-{
-    QCoreApplication::processEvents();
 }
 
 } // namespace larkspur

@@ -7,7 +7,6 @@
 // recorded and nothing reaches other windows.
 
 #include "actions/DispatchShell.h"
-#include "actions/FinderUi.h"
 #include "actions/RecordingDesktop.h"
 #include "actions/RecordingKeyInjector.h"
 #include "actions/UsKeyboardLayout.h"
@@ -18,6 +17,7 @@ namespace larkspur {
 
 class ApplicationFinder;
 class ProcessLauncher;
+class QtFinderUi;
 class RecognitionDispatch;
 class SoundPlayer;
 class TAppExec;
@@ -27,7 +27,7 @@ class TSendKey;
 class TURL;
 class X11Session;
 
-class MainDispatch : public DispatchShell, public FinderUi {
+class MainDispatch : public DispatchShell {
 public:
     struct Options {
         // Keys and pointer are recorded instead of performed.
@@ -43,6 +43,9 @@ public:
 
     RecognitionDispatch& dispatch() { return *m_dispatch; }
     ApplicationFinder& finder() { return *m_finder; }
+    // The finder's windows and questions.
+    QtFinderUi& finderUi() { return *m_finderUi; }
+    TGoToWeb& goToWeb() { return *m_goToWeb; }
     // True when keys and pointer go nowhere (no display, or asked for).
     bool recording() const { return !m_session; }
     const RecordingKeyInjector& recordedKeys() const { return m_recordedKeys; }
@@ -62,13 +65,6 @@ public:
     void showMainWindow() override;
     void restoreApplication() override;
 
-    // FinderUi
-    void showProgress(const std::string& text) override;
-    void hideProgress() override;
-    bool askYesNo(const std::string& question) override;
-    std::optional<std::string> chooseLocation(const std::vector<std::string>& locations) override;
-    void processEvents() override;
-
 private:
     TMainFrm& m_window;
     std::unique_ptr<X11Session> m_session;
@@ -82,6 +78,7 @@ private:
     std::unique_ptr<TAppExec> m_appExe;
     std::unique_ptr<TURL> m_urlStuff;
     std::unique_ptr<TGoToWeb> m_goToWeb;
+    std::unique_ptr<QtFinderUi> m_finderUi;
     std::unique_ptr<ApplicationFinder> m_finder;
     std::unique_ptr<RecognitionDispatch> m_dispatch;
     bool m_noDisplayReported = false;

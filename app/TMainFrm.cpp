@@ -83,6 +83,7 @@ TMainFrm::TMainFrm(ShellPlatform platform, QWidget* parent)
     buildPopupMenus();
     buildTimers();
     buildListening();
+    buildCatalogue();
     configurePropertySaver();
 }
 

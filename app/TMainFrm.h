@@ -4,6 +4,7 @@
 // start-up sequence and the close sequence. It owns the engine for the life of
 // the process.
 
+#include "actions/ActionCatalogue.h"
 #include "app/MainWindowState.h"
 #include "app/ShellPlatform.h"
 
@@ -110,6 +111,14 @@ public:
     void PlayBack1Click();
     void AccuracyScBrChange();
 
+    // --- Catalogue of ready-made voice commands and the application finder ------
+    void BuildListBoxDblClick();
+    void BuildListBoxKeyPress(char key);
+    void FindAppBtnClick();
+    // Fills BuildListBox from the catalogue, keeping open the groups that were open.
+    void RefreshCatalogueTree();
+    ActionCatalogue& catalogue() { return *m_catalogue; }
+
     // The size the window must have; applied at creation and every screen update.
     QSize windowSizeRule() const;
 
@@ -147,6 +156,7 @@ private:
     void buildMenus();
     void buildPopupMenus();
     void buildTimers();
+    void buildCatalogue();
     void configurePropertySaver();
     void registerHandler(const char* name, void (TMainFrm::*handler)());
     std::shared_ptr<HandlerSlot> eventSlot(const char* component, const char* property, const char* handler);
@@ -192,6 +202,7 @@ private:
     QSystemTrayIcon* m_trayIcon = nullptr;
     bool m_trayActive = false;
     std::unique_ptr<MainDispatch> m_dispatch;
+    std::unique_ptr<ActionCatalogue> m_catalogue;
 
     // Toolbar.
     QToolBar* m_toolBar = nullptr;
