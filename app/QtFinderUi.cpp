@@ -63,7 +63,6 @@ std::optional<std::string> QtFinderUi::chooseLocation(const std::vector<std::str
     m_mainWindow.setEnabled(false);
     QEventLoop loop;
     QObject::connect(m_moreFrm.get(), &TMoreFrm::hidden, &loop, &QEventLoop::quit);
-    centreOnScreen(*m_moreFrm);
     m_moreFrm->show();
     m_moreFrm->raise();
     m_moreFrm->activateWindow();

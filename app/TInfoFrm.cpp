@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace larkspur {
@@ -59,10 +60,16 @@ void TInfoFrm::showProgress(const QString& text)
 {
     m_label->setText(text);
     m_label->setAccessibleName(text);
-    centreOnScreen(*this);
     show();
     raise();
     repaint();
+}
+
+void TInfoFrm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // After the dialog's own placement, which would centre it over the main window.
+    centreOnScreen(*this);
 }
 
 void TInfoFrm::CancelFindClick()

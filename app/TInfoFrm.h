@@ -34,6 +34,9 @@ public slots:
     // Escape: the window stays until the search has stopped.
     void reject() override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     QLabel* m_label = nullptr;
     QPushButton* m_cancelFind = nullptr;

@@ -81,6 +81,8 @@ TMoreFrm::TMoreFrm(QLineEdit& fromMoreFrm, QWidget* parent)
 void TMoreFrm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    // After the dialog's own placement, which would centre it over the main window.
+    centreOnScreen(*this);
     if (!event->spontaneous())
         FormShow();
 }

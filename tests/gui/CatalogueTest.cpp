@@ -211,8 +211,11 @@ private slots:
         platform.recordingDesktop = true;
         m_window = std::make_unique<TMainFrm>(platform);
         QVERIFY(m_window->FormCreate());
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        // The start-up sequence runs to its end first, not inside a search.
+        m_rig->start(*m_window);
+        QTRY_VERIFY(m_window->isEnabled());
+        QVERIFY(!m_rig->exit.terminated());
+        m_rig->boxes.shown.clear();
         m_window->VoiceCommandsBtnClick();
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
@@ -594,11 +597,17 @@ private slots:
         QVERIFY(more.BtnOK()->isEnabled());
         more.ListMoreLocations()->clear();
         QVERIFY(!more.BtnOK()->isEnabled());
-        // Centred on the screen when shown.
+        // Centred on the screen, not over the main window.
+        m_window->move(0, 0);
         finderUi().infoFrm().showProgress(QStringLiteral("Please wait, processing command..."));
-        const QRect screen = finderUi().infoFrm().screen()->geometry();
-        QVERIFY((finderUi().infoFrm().frameGeometry().center() - screen.center()).manhattanLength() <= 2);
-        finderUi().infoFrm().hide();
+        more.show();
+        for (QWidget* window : {static_cast<QWidget*>(&finderUi().infoFrm()), static_cast<QWidget*>(&more)}) {
+            const QRect screen = window->screen()->geometry();
+            const QRect frame = window->frameGeometry();
+            QVERIFY2((frame.center() - screen.center()).manhattanLength() <= 2,
+                     qPrintable(QStringLiteral("%1,%2 %3x%4").arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
+            window->hide();
+        }
     }
 };
 
