@@ -1,12 +1,18 @@
 #include "app/ScreenshotTour.h"
 
+#include "app/MainDispatch.h"
+#include "app/QtFinderUi.h"
+#include "app/TInfoFrm.h"
 #include "app/TMainFrm.h"
+#include "app/TMoreFrm.h"
 #include "app/TTabControl.h"
 
 #include <QDir>
 #include <QFrame>
 #include <QPixmap>
+#include <QListWidget>
 #include <QTabBar>
+#include <QTreeWidget>
 
 #include <cstdio>
 
@@ -60,7 +66,37 @@ void ScreenshotTour::tour()
     }
     if (m_plotWindow)
         save(m_plotWindow, QStringLiteral("plot"));
+    catalogueAndFinder();
     m_window.close();
+}
+
+// The catalogue after "Find App's && URL's" with its groups open, and the
+// finder's two windows.
+void ScreenshotTour::catalogueAndFinder()
+{
+    m_window.VoiceCommandsBtnClick();
+    m_window.FindAppBtnClick();
+    auto* tree = m_window.findChild<QTreeWidget*>(QStringLiteral("BuildListBox"));
+    for (const char* group : {"Found Applications", "General Keyboard Commands"})
+        for (QTreeWidgetItem* item : tree->findItems(QString::fromLatin1(group), Qt::MatchExactly))
+            item->setExpanded(true);
+    save(&m_window, QStringLiteral("main-CreatePanel-catalogue"));
+    tree->collapseAll();
+    for (const char* group : {"Default Applications", "General Window Commands"})
+        for (QTreeWidgetItem* item : tree->findItems(QString::fromLatin1(group), Qt::MatchExactly))
+            item->setExpanded(true);
+    save(&m_window, QStringLiteral("main-CreatePanel-catalogue-2"));
+
+    QtFinderUi& finder = m_window.dispatchShell().finderUi();
+    finder.infoFrm().showProgress(QStringLiteral("Please wait, finding voice command for the first time...."));
+    save(&finder.infoFrm(), QStringLiteral("finder-progress"));
+    finder.infoFrm().hide();
+    QListWidget* list = finder.moreFrm().ListMoreLocations();
+    list->clear();
+    list->addItems({QStringLiteral("/usr/bin/gnome-calculator"), QStringLiteral("/usr/local/bin/gnome-calculator")});
+    finder.moreFrm().show();
+    save(&finder.moreFrm(), QStringLiteral("finder-locations"));
+    finder.moreFrm().hide();
 }
 
 } // namespace larkspur

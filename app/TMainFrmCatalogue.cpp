@@ -9,6 +9,7 @@
 #include "actions/TGoToWeb.h"
 #include "app/MainDispatch.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -83,6 +84,11 @@ void TMainFrm::buildCatalogue()
     m_buildListBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_buildListBox->setSelectionMode(QAbstractItemView::SingleSelection);
     m_buildListBox->setSortingEnabled(false);
+    // Long group names and found paths scroll sideways instead of being cut.
+    m_buildListBox->setTextElideMode(Qt::ElideNone);
+    m_buildListBox->header()->setStretchLastSection(false);
+    m_buildListBox->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_buildListBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     connect(m_buildListBox, &QTreeWidget::itemDoubleClicked, this, [this] { BuildListBoxDblClick(); });
     m_buildListBox->installEventFilter(new EnterKeyFilter(m_buildListBox, [this] { BuildListBoxKeyPress('\r'); }));
 
