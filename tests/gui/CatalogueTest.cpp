@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <functional>
 
 namespace larkspur {
@@ -125,7 +126,9 @@ private:
         if (it->parent())
             it->parent()->setExpanded(true);
         tree()->scrollToItem(it);
-        return tree()->visualItemRect(it).center();
+        // Near the start of the text: a long path runs past the visible part.
+        const QRect rect = tree()->visualItemRect(it);
+        return QPoint(std::max(rect.left(), 0) + 8, rect.center().y());
     }
     void doubleClick(QTreeWidgetItem* it)
     {
