@@ -32,6 +32,8 @@ TInfoFrm::TInfoFrm(QWidget* parent)
     setObjectName(QStringLiteral("InfoFrm"));
     setWindowTitle(QString::fromLatin1(kCaption));
     setModal(false);
+    // Closing it must never end the program, even while the main window is in the tray.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setAccessibleName(QString::fromLatin1(kCaption));
     setAccessibleDescription(QStringLiteral("Shows the progress of a search of the disks"));
 
@@ -62,6 +64,8 @@ void TInfoFrm::showProgress(const QString& text)
     m_label->setAccessibleName(text);
     show();
     raise();
+    // Escape reaches Cancel only in the active window.
+    activateWindow();
     repaint();
 }
 

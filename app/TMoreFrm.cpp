@@ -28,6 +28,8 @@ TMoreFrm::TMoreFrm(QLineEdit& fromMoreFrm, QWidget* parent)
     setObjectName(QStringLiteral("MoreFrm"));
     setWindowTitle(QString::fromLatin1(kCaption));
     setModal(false);
+    // Closing it must never end the program, even while the main window is in the tray.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setAccessibleName(QString::fromLatin1(kCaption));
     setAccessibleDescription(QStringLiteral("Lets you choose where the voice command's program is"));
 
