@@ -80,6 +80,14 @@ TMoreFrm::TMoreFrm(QLineEdit& fromMoreFrm, QWidget* parent)
     setTabOrder(m_btnOK, m_button1);
 }
 
+// The list empties itself as it goes away, after this object's own part is
+// gone: it must not call back into it then.
+TMoreFrm::~TMoreFrm()
+{
+    m_list->model()->disconnect(this);
+    m_list->disconnect(this);
+}
+
 void TMoreFrm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);

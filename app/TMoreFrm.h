@@ -22,6 +22,7 @@ class TMoreFrm : public QDialog {
 public:
     // fromMoreFrm receives the chosen location or "NOTFOUND".
     explicit TMoreFrm(QLineEdit& fromMoreFrm, QWidget* parent = nullptr);
+    ~TMoreFrm() override;
 
     void FormShow();
     void BtnOKClick();
