@@ -77,7 +77,7 @@ void ScreenshotTour::catalogueAndFinder()
     m_window.VoiceCommandsBtnClick();
     m_window.FindAppBtnClick();
     auto* tree = m_window.findChild<QTreeWidget*>(QStringLiteral("BuildListBox"));
-    for (const char* group : {"Found Applications", "General Keyboard Commands"})
+    for (const char* group : {"Found Applications", "Found URL Favorites", "General Keyboard Commands"})
         for (QTreeWidgetItem* item : tree->findItems(QString::fromLatin1(group), Qt::MatchExactly))
             item->setExpanded(true);
     save(&m_window, QStringLiteral("main-CreatePanel-catalogue"));
