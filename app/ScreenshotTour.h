@@ -24,6 +24,7 @@ public:
 private:
     void takeWhenReady();
     void tour();
+    void tourVoiceCommands();
     void save(QWidget* widget, const QString& name);
 
     TMainFrm& m_window;

@@ -3,12 +3,14 @@
 
 #include "app/TMainFrm.h"
 
+#include "app/CaselessListItem.h"
 #include "app/MainDispatch.h"
 #include "app/MessageBoxes.h"
 #include "app/TPlotFrm.h"
 #include "app/TSysInfoComp.h"
 #include "app/TTabControl.h"
 #include "app/TTrackBar.h"
+#include "app/TTrainFrm.h"
 #include "engine/FileError.h"
 #include "engine/TVREngine32.h"
 #include "settings/EINIPropSav.h"
@@ -84,6 +86,8 @@ TMainFrm::TMainFrm(ShellPlatform platform, QWidget* parent)
     buildTimers();
     buildListening();
     configurePropertySaver();
+    wireTableCommands();
+    wireEditing();
 }
 
 TMainFrm::~TMainFrm()
@@ -252,7 +256,7 @@ void TMainFrm::RefreshCreatedList()
     for (int n = 1; n <= m_state.tableCapacity; ++n) {
         m_engine->setVCRecord(n);
         if (isCreated(m_engine->VoiceCommand(), n))
-            m_createdList->addItem(QString::fromStdString(m_engine->VoiceCommand()));
+            addCaseless(m_createdList, QString::fromStdString(m_engine->VoiceCommand()));
     }
 }
 
@@ -262,7 +266,7 @@ void TMainFrm::RefreshTrainedList()
     for (int n = 1; n <= m_state.tableCapacity; ++n) {
         m_engine->setVCRecord(n);
         if (m_engine->VCTrained())
-            m_trainedList->addItem(QString::fromStdString(m_engine->VoiceCommand()));
+            addCaseless(m_trainedList, QString::fromStdString(m_engine->VoiceCommand()));
     }
 }
 
@@ -272,7 +276,7 @@ void TMainFrm::RefreshEditList()
     for (int n = 1; n <= m_state.tableCapacity; ++n) {
         m_engine->setVCRecord(n);
         if (isCreated(m_engine->VoiceCommand(), n))
-            m_editList->addItem(QString::fromStdString(m_engine->VoiceCommand()));
+            addCaseless(m_editList, QString::fromStdString(m_engine->VoiceCommand()));
     }
 }
 
@@ -345,16 +349,6 @@ void TMainFrm::ApplyPlotting()
     } else {
         m_plotWindow->hide();
     }
-}
-
-void TMainFrm::SaveTable1Click()
-{
-    try {
-        m_engine->SaveTable();
-    } catch (const EInOutError& error) {
-        showMessage(error.what());
-    }
-    m_state.unsavedChanges = false;
 }
 
 // ---------------------------------------------------------------------------
