@@ -148,6 +148,10 @@ void TMainFrm::TrainClick()
 {
     if (m_state.selectedVoiceCommand == 0 || !m_state.voiceOperationsEnabled)
         return;
+    // Without a calibrated line the engine cannot record: the samples the
+    // command has must not be thrown away for a training that cannot run.
+    if (!m_engine->Ready())
+        return;
     m_state.setQuickStartStep(7);
     Clock& clock = *m_platform.engine.clock;
     EventPump& pump = *m_platform.engine.pump;

@@ -362,6 +362,22 @@ private slots:
         QCOMPARE(r->entries("TrainedList"), QStringList({"go back"}));
     }
 
+    void trainingWithoutACalibratedLineKeepsTheSamples()
+    {
+        r->accept(QStringLiteral("zoom in"), QStringLiteral("^+"));
+        r->markTrained(1);
+        window->state().voiceOperationsEnabled = true;
+        window->state().unsavedChanges = false;
+        open("TrainPanel");
+        QVERIFY(r->pick("TrainedList", "zoom in"));
+        r->click("Train");
+        QVERIFY(!window->engine().Ready());
+        QCOMPARE(window->engine().table().record(1)->samples[0].present, uint8_t(1));
+        QCOMPARE(r->entries("TrainedList"), QStringList({"zoom in"}));
+        QVERIFY(r->rig.boxes.shown.isEmpty());
+        QVERIFY(!window->state().unsavedChanges);
+    }
+
     void spokenConfirmationsArePlayableSounds()
     {
         for (const char* name : {"ACCEPT", "UPDATED", "DELETED", "PLEASE", "BEEP"}) {
