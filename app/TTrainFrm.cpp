@@ -89,12 +89,13 @@ void TTrainFrm::showEvent(QShowEvent* event)
 {
     FormShow();
     adjustSize();
+    QDialog::showEvent(event);
+    // Centred with its frame, once the frame is known.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(0, 0), size());
+        QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
-    QDialog::showEvent(event);
 }
 
 void TTrainFrm::reject()

@@ -10,6 +10,8 @@
 #include "engine/WavFile.h"
 
 #include <QFrame>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 
 using namespace larkspur;
@@ -265,6 +267,10 @@ private slots:
         QVERIFY(!train.windowFlags().testFlag(Qt::WindowCloseButtonHint));
         QVERIFY(!train.windowFlags().testFlag(Qt::WindowMinMaxButtonsHint));
         QVERIFY(!train.isVisible());
+        for (QWidget* control : std::initializer_list<QWidget*>{train.PleaseTxt(), train.DisplayTxt(), train.Status(),
+                                                                train.TrainingPass(), train.TrnCancelBtn()})
+            QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
+        QCOMPARE(train.TrnCancelBtn()->accessibleName(), QStringLiteral("Cancel"));
 
         r->accept(QStringLiteral("go back"), QStringLiteral("{BKSP}"));
         open("TrainPanel");
@@ -279,12 +285,13 @@ private slots:
             bool mainEnabled;
             QString phrase;
             int plotted;
+            QPoint centre;
         };
         QList<Seen> seen;
         auto handler = window->engine().OnTrained;
         window->engine().OnTrained = [&](TVREngine32& sender) {
             seen.append({train.TrainingPass()->text(), train.isVisible(), window->isEnabled(),
-                         train.DisplayTxt()->text(), plot.SampleCount()});
+                         train.DisplayTxt()->text(), plot.SampleCount(), train.frameGeometry().center()});
             handler(sender);
             seen.last().pass = train.TrainingPass()->text();
             seen.last().plotted = plot.SampleCount();
@@ -299,6 +306,7 @@ private slots:
             QVERIFY(!seen[i].mainEnabled);
             QCOMPARE(seen[i].phrase, QStringLiteral("go back"));
             QVERIFY(seen[i].plotted > 0);
+            QVERIFY((seen[i].centre - QGuiApplication::primaryScreen()->availableGeometry().center()).manhattanLength() <= 1);
         }
         QCOMPARE(r->rig.boxes.texts().front(), kBeepFirst);
         QCOMPARE(r->rig.boxes.texts().back(), QStringLiteral("You trained go back well!"));
