@@ -6,11 +6,16 @@
 #include "app/TMainFrm.h"
 #include "app/TMoreFrm.h"
 #include "app/TTabControl.h"
+#include "app/TTrainFrm.h"
+#include "engine/TVREngine32.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFrame>
-#include <QPixmap>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QTabBar>
 #include <QTreeWidget>
 
@@ -67,6 +72,7 @@ void ScreenshotTour::tour()
     if (m_plotWindow)
         save(m_plotWindow, QStringLiteral("plot"));
     catalogueAndFinder();
+    tourVoiceCommands();
     m_window.close();
 }
 
@@ -97,6 +103,56 @@ void ScreenshotTour::catalogueAndFinder()
     finder.moreFrm().show();
     save(&finder.moreFrm(), QStringLiteral("finder-locations"));
     finder.moreFrm().hide();
+}
+
+// The Create, Train and Edit panels with a few voice commands, and the
+// training window as it asks for a phrase. The commands are forgotten again.
+void ScreenshotTour::tourVoiceCommands()
+{
+    auto* tabs = m_window.findChild<TTabControl*>(QStringLiteral("TabControl1"));
+    auto edit = [this](const char* name) { return m_window.findChild<QLineEdit*>(QString::fromLatin1(name)); };
+    auto list = [this](const char* name) { return m_window.findChild<QListWidget*>(QString::fromLatin1(name)); };
+    auto pick = [](QListWidget* l, const QString& text) {
+        const QList<QListWidgetItem*> found = l->findItems(text, Qt::MatchExactly);
+        if (!found.isEmpty())
+            l->setCurrentItem(found.front());
+        return !found.isEmpty();
+    };
+
+    m_window.VoiceCommandsBtnClick();
+    const std::pair<const char*, const char*> commands[] = {{"File Save", "@FS"}, {"F5", "{F5}"}};
+    for (const auto& [phrase, action] : commands) {
+        edit("BuiltVCText")->setText(QString::fromLatin1(phrase));
+        edit("BuiltVCAct")->setText(QString::fromLatin1(action));
+        m_window.AcceptBtnClick();
+    }
+    edit("BuiltVCText")->setText(QStringLiteral("Calculator"));
+    edit("BuiltVCAct")->setText(QStringLiteral("!CALC.EXE"));
+    save(&m_window, QStringLiteral("main-CreatePanel-filled"));
+    m_window.AcceptBtnClick();
+
+    tabs->tabBar()->setCurrentIndex(1);
+    if (pick(list("CreatedList"), QStringLiteral("Calculator")))
+        m_window.CreatedListDblClick();
+    save(&m_window, QStringLiteral("main-TrainPanel-filled"));
+
+    TTrainFrm& train = m_window.trainWindow();
+    train.PleaseTxt()->setVisible(true);
+    train.DisplayTxt()->setText(QStringLiteral("Calculator"));
+    train.DisplayTxt()->setVisible(true);
+    train.show();
+    train.TrainingPass()->setText(QStringLiteral("2 of 3"));
+    QCoreApplication::processEvents();
+    save(&train, QStringLiteral("train-window"));
+    train.hide();
+
+    tabs->tabBar()->setCurrentIndex(2);
+    if (pick(list("EditList"), QStringLiteral("File Save")))
+        m_window.EditListDblClick();
+    save(&m_window, QStringLiteral("main-EditPanel-filled"));
+
+    m_window.engine().NewTable();
+    m_window.state().unsavedChanges = false;
 }
 
 } // namespace larkspur

@@ -25,6 +25,7 @@ private:
     void takeWhenReady();
     void tour();
     void catalogueAndFinder();
+    void tourVoiceCommands();
     void save(QWidget* widget, const QString& name);
 
     TMainFrm& m_window;

@@ -3,12 +3,14 @@
 
 #include "app/TMainFrm.h"
 
+#include "app/CaselessListItem.h"
 #include "app/MainDispatch.h"
 #include "app/MessageBoxes.h"
 #include "app/TPlotFrm.h"
 #include "app/TSysInfoComp.h"
 #include "app/TTabControl.h"
 #include "app/TTrackBar.h"
+#include "app/TTrainFrm.h"
 #include "engine/FileError.h"
 #include "engine/TVREngine32.h"
 #include "settings/EINIPropSav.h"
@@ -85,6 +87,8 @@ TMainFrm::TMainFrm(ShellPlatform platform, QWidget* parent)
     buildListening();
     buildCatalogue();
     configurePropertySaver();
+    wireTableCommands();
+    wireEditing();
 }
 
 TMainFrm::~TMainFrm()
@@ -253,7 +257,7 @@ void TMainFrm::RefreshCreatedList()
     for (int n = 1; n <= m_state.tableCapacity; ++n) {
         m_engine->setVCRecord(n);
         if (isCreated(m_engine->VoiceCommand(), n))
-            m_createdList->addItem(QString::fromStdString(m_engine->VoiceCommand()));
+            addCaseless(m_createdList, QString::fromStdString(m_engine->VoiceCommand()));
     }
 }
 
@@ -263,7 +267,7 @@ void TMainFrm::RefreshTrainedList()
     for (int n = 1; n <= m_state.tableCapacity; ++n) {
         m_engine->setVCRecord(n);
         if (m_engine->VCTrained())
-            m_trainedList->addItem(QString::fromStdString(m_engine->VoiceCommand()));
+            addCaseless(m_trainedList, QString::fromStdString(m_engine->VoiceCommand()));
     }
 }
 
@@ -273,7 +277,7 @@ void TMainFrm::RefreshEditList()
     for (int n = 1; n <= m_state.tableCapacity; ++n) {
         m_engine->setVCRecord(n);
         if (isCreated(m_engine->VoiceCommand(), n))
-            m_editList->addItem(QString::fromStdString(m_engine->VoiceCommand()));
+            addCaseless(m_editList, QString::fromStdString(m_engine->VoiceCommand()));
     }
 }
 
@@ -346,16 +350,6 @@ void TMainFrm::ApplyPlotting()
     } else {
         m_plotWindow->hide();
     }
-}
-
-void TMainFrm::SaveTable1Click()
-{
-    try {
-        m_engine->SaveTable();
-    } catch (const EInOutError& error) {
-        showMessage(error.what());
-    }
-    m_state.unsavedChanges = false;
 }
 
 // ---------------------------------------------------------------------------

@@ -41,6 +41,7 @@ class TPlotFrm;
 class TSoftButt;
 class TTabControl;
 class TTrackBar;
+class TTrainFrm;
 class TSysInfoComp;
 class TVREngine32;
 
@@ -85,7 +86,32 @@ public:
     void RefreshCreatedList();
     void RefreshTrainedList();
     void RefreshEditList();
+    // The lowest slot whose phrase is exactly text; 0 if none.
+    int FindVoiceCommand(const std::string& text);
+    // The lowest never-used slot; 0 when every slot is in use.
+    int FreeVoiceCommandSlot();
+
+    // --- Table commands and recent tables (TMainFrmTable.cpp) ------------------
+    void NewTableClick();
+    void OpenTable1Click();
     void SaveTable1Click();
+    void SaveAsTable1Click();
+    void FileHistoryClick(const QString& caption, int tag);
+
+    // --- Editing and training (TMainFrmEditing.cpp) ----------------------------
+    void AcceptBtnClick();
+    void ClearBtnClick();
+    void CreatedListDblClick();
+    void TrainedListDblClick();
+    void TrainClick();
+    void VREngine321Trained();
+    void TrnCancelBtnClick();
+    void PlayVCClick();
+    void EditListDblClick();
+    void EdCleatBtnClick();
+    void EdUpdateBtnClick();
+    void EdDeleteBtnClick();
+    TTrainFrm& trainWindow() { return *m_trainFrm; }
 
     // --- Listening mode, status window and notification area --------------------
     void SystemTrayClick();
@@ -187,6 +213,16 @@ private:
     void showMessage(const std::string& text);
     bool askYesNo(const std::string& text);
 
+    // Table commands and editing flows, wired from the constructor.
+    void wireTableCommands();
+    void wireEditing();
+    bool mayLoseChanges();
+    void updateRecentList();
+    void resetTableViews();
+    void playConfirmation(const char* sound);
+    void pickForTraining(QListWidget* list);
+    void closeTrainWindow();
+
     ShellPlatform m_platform;
     MainWindowState m_state;
     std::unique_ptr<TVREngine32> m_engine;
@@ -203,6 +239,8 @@ private:
     bool m_trayActive = false;
     std::unique_ptr<MainDispatch> m_dispatch;
     std::unique_ptr<ActionCatalogue> m_catalogue;
+    // A window of its own: it stays usable while this window is disabled.
+    std::unique_ptr<TTrainFrm> m_trainFrm;
 
     // Toolbar.
     QToolBar* m_toolBar = nullptr;

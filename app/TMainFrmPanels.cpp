@@ -72,8 +72,8 @@ QListWidget* addSortedList(QFrame* panel, const char* name, const char* hint, in
     return list;
 }
 
-// Marks a panel's cancel button. Escape is not bound to it: the panels share
-// one window, and two Clear buttons on one key would cancel each other out.
+// Marks a panel's cancel button. The panels share one window, so Escape
+// reaches it through the panel's own PanelKeys, not through a shortcut.
 void makeCancel(QPushButton* button)
 {
     button->setProperty("Cancel", true);

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Starts the desktop program under Xvfb on the bundled demo recording and
-# writes PNGs of the main window on the splash panel and on every tab, and of
-# the plot window, the catalogue tree after "Find App's && URL's", and the
-# finder's progress and location windows. Usage: tools/screenshots.sh [OUTPUT_DIR] (default build/screenshots).
+# writes PNGs of the main window on the splash panel and on every tab (the
+# Create, Train and Edit panels also with voice commands in them), of the
+# plot window, the catalogue tree after "Find App's && URL's", the finder's
+# progress and location windows, and the training window.
+# Usage: tools/screenshots.sh [OUTPUT_DIR] (default build/screenshots).
 # Runs with a private home and runtime folder, so the user's options and a
 # running instance are left alone.
 set -euo pipefail
