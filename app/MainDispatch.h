@@ -61,6 +61,8 @@ public:
     void showPlotWindow() override;
     void showMainWindow() override;
     void restoreApplication() override;
+    void pauseListeningForSound() override;
+    void resumeListeningAfterSound() override;
 
     // FinderUi
     void showProgress(const std::string& text) override;

@@ -104,6 +104,7 @@ public:
     void ZoomOut1Click();
 
     // --- Option handlers the persisted settings refer to by name ---------------
+    void AutoGainClick();
     void AutoClickClick();
     void PlottingClick();
     void ViewTips1Click();
@@ -112,6 +113,9 @@ public:
 
     // The size the window must have; applied at creation and every screen update.
     QSize windowSizeRule() const;
+    // Sizes the panels, the tab control, the side window and the toolbar to
+    // the panels' content at the window's font; runs again when the font changes.
+    void fitToContent();
 
     // The secondary window that draws utterances; it follows this window, and
     // its clicks zoom through this window's zoom commands.
@@ -132,6 +136,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -147,6 +152,7 @@ private:
     void buildMenus();
     void buildPopupMenus();
     void buildTimers();
+    void buildDemoNote();
     void configurePropertySaver();
     void registerHandler(const char* name, void (TMainFrm::*handler)());
     std::shared_ptr<HandlerSlot> eventSlot(const char* component, const char* property, const char* handler);
@@ -170,6 +176,7 @@ private:
     void requestTray();
     void requestListening();
 
+    void centreOnScreen();
     void showListeningLook(bool listening);
     void buildListening();
     void followMouseTimer();
@@ -188,6 +195,8 @@ private:
     TPlotFrm* m_plotWindow = nullptr;
     QFrame* m_currentPanel = nullptr;
     bool m_closing = false;
+    // Centred on the screen at the first show only.
+    bool m_placed = false;
     TRecFrm* m_recFrm = nullptr;
     QSystemTrayIcon* m_trayIcon = nullptr;
     bool m_trayActive = false;
@@ -220,6 +229,8 @@ private:
     QFrame* m_splashPanel = nullptr;
     QLabel* m_aboutImage = nullptr;
     QLabel* m_buildTxt = nullptr;
+    // Shown under the panels while the demo recording stands in for the microphone.
+    QLabel* m_demoNote = nullptr;
 
     // Controls the start-up and navigation steps touch.
     QTreeWidget* m_buildListBox = nullptr;

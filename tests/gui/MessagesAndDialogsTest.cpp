@@ -73,6 +73,57 @@ private slots:
         QCOMPARE(boxes.shown.size(), 3);
     }
 
+    void boxesAndDialogsStayAboveTheWindowThatOpenedThem()
+    {
+        // A main window with "Always on top" checked.
+        QWidget main;
+        main.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        main.show();
+        QtMessageBoxes boxes;
+        boxes.setParentWindow(&main);
+        QtTableFileDialogs dialogs;
+        dialogs.setParentWindow(&main);
+
+        QWidget* boxOwner = nullptr;
+        bool boxOnTop = false;
+        QWidget* nestedOwner = nullptr;
+        bool nestedOnTop = false;
+        // A question asked while the box is open belongs to the box.
+        whenModal<QMessageBox>([&](QMessageBox& box) {
+            boxOwner = box.parentWidget();
+            boxOnTop = box.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            whenModal<QFileDialog>([&](QFileDialog& dialog) {
+                nestedOwner = dialog.parentWidget();
+                nestedOnTop = dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+                dialog.reject();
+            });
+            QTimer::singleShot(0, &box, [&box] {
+                // The file dialog runs inside the box's own loop.
+                QtTableFileDialogs inner(box.parentWidget());
+                inner.askOpenFileName("Voice Tables (*.EAR)|*.EAR");
+                press(box, QMessageBox::Ok);
+            });
+        });
+        boxes.information(QStringLiteral("The table is not trained! Please train voice commands!"));
+        QCOMPARE(boxOwner, &main);
+        QVERIFY(boxOnTop);
+        QVERIFY(nestedOwner && nestedOwner != &main);
+        QVERIFY(qobject_cast<QMessageBox*>(nestedOwner));
+        QVERIFY(nestedOnTop);
+
+        // Without "Always on top" the box belongs to the window but is not forced on top.
+        main.setWindowFlag(Qt::WindowStaysOnTopHint, false);
+        main.show();
+        whenModal<QMessageBox>([&](QMessageBox& box) {
+            boxOwner = box.parentWidget();
+            boxOnTop = box.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            press(box, QMessageBox::No);
+        });
+        QVERIFY(!boxes.askYesNo(QStringLiteral("Save?")));
+        QCOMPARE(boxOwner, &main);
+        QVERIFY(!boxOnTop);
+    }
+
     void realBoxesReturnTheButtonPressed()
     {
         QtMessageBoxes boxes;
