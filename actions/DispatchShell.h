@@ -33,6 +33,12 @@ public:
     virtual void showMainWindow() = 0;
     // Restores the application from its minimised state and brings it to the front.
     virtual void restoreApplication() = 0;
+    // Listening mode goes off around a sound file a voice command plays (its
+    // look, the mouse motion) and on again afterwards (its look, the missed
+    // commands count from 0). The listening loop that raised the recognition
+    // simply goes on afterwards: no second loop runs inside the first.
+    virtual void pauseListeningForSound() {}
+    virtual void resumeListeningAfterSound() {}
 };
 
 } // namespace larkspur

@@ -429,11 +429,14 @@ void RecognitionDispatch::startProgram(int slot, const std::string&, const std::
 void RecognitionDispatch::playSound(const std::string& path)
 {
     // The engine has closed the capture device while its recognition event
-    // runs, so the sound is not heard as speech; listening goes on once it
-    // has been played. A sound that cannot be played is reported.
-    const std::optional<std::vector<uint8_t>> image = readSoundFile(path);
-    if (!image || !m_parts.sound.playWave(*image))
-        m_parts.shell.showMessage(kActionErrorMessage);
+    // runs, so the sound is not heard as speech. A sound that cannot be
+    // played is passed over in silence, as a sound file that plays would be.
+    m_parts.shell.pauseListeningForSound();
+    disableMouseTimer();
+    if (const std::optional<std::vector<uint8_t>> image = readSoundFile(path))
+        m_parts.sound.playWave(*image);
+    m_parts.shell.resumeListeningAfterSound();
+    m_missedCommands = 0;
 }
 
 void RecognitionDispatch::openDocument(const std::string& path)

@@ -10,6 +10,8 @@
 
 #include <QCoreApplication>
 
+#include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 namespace larkspur {
@@ -28,6 +30,8 @@ AudioSetup::AudioSetup(const AppOptions& options, const std::string& resourceDir
         useRealClock();
     } else {
         useFile(demoRecording(resourceDirectory), true);
+        // The demo goes on until the user stops it, never to an end of input.
+        static_cast<FileCaptureDevice*>(m_device.get())->setLooping(true);
         m_demoTable = demoTablePath(resourceDirectory);
     }
     m_sound = std::make_unique<AlsaSoundPlayer>(resourceDirectory);
@@ -43,6 +47,40 @@ std::string AudioSetup::demoRecording(const std::string& resourceDirectory)
 std::string AudioSetup::demoTablePath(const std::string& resourceDirectory)
 {
     return resourceDirectory + "/demo/demo.EAR";
+}
+
+std::string AudioSetup::userDataHome()
+{
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg && *xdg == '/')
+        return xdg;
+    const char* home = std::getenv("HOME");
+    return std::string(home ? home : "") + "/.local/share";
+}
+
+std::string AudioSetup::demoTableCopy(const std::string& demoTable, const std::string& dataHome)
+{
+    namespace fs = std::filesystem;
+    const fs::path source(demoTable);
+    const fs::path folder = fs::path(dataHome) / "larkspur";
+    const fs::path table = folder / source.filename();
+    std::error_code error;
+    if (fs::exists(table, error))
+        return table.string();
+    fs::create_directories(folder, error);
+    // The samples first: a table without them would open with none.
+    fs::path samples = source;
+    samples.replace_extension(".LK+");
+    fs::path samplesCopy = table;
+    samplesCopy.replace_extension(".LK+");
+    if (fs::exists(samples, error) && !fs::copy_file(samples, samplesCopy, fs::copy_options::overwrite_existing, error))
+        return demoTable;
+    if (!fs::copy_file(source, table, fs::copy_options::overwrite_existing, error))
+        return demoTable;
+    // The bundled files may be read-only; the copy is the user's to save.
+    fs::permissions(table, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, error);
+    fs::permissions(samplesCopy, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, error);
+    return table.string();
 }
 
 void AudioSetup::useFile(const std::string& path, bool realTime)

@@ -28,6 +28,13 @@ public:
 
     static std::string demoRecording(const std::string& resourceDirectory);
     static std::string demoTablePath(const std::string& resourceDirectory);
+    // The user's own copy of the demo table (with its samples) in
+    // dataHome/larkspur, made from demoTable when it is not there yet, so a
+    // save never writes into the program's folder. The bundled table itself
+    // when no copy can be made there.
+    static std::string demoTableCopy(const std::string& demoTable, const std::string& dataHome);
+    // XDG_DATA_HOME, else ~/.local/share.
+    static std::string userDataHome();
 
 private:
     void useFile(const std::string& path, bool realTime);

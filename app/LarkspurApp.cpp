@@ -45,7 +45,7 @@ int runLarkspur(int argc, char** argv)
 {
     QApplication application(argc, argv);
     application.setApplicationName(QString::fromLatin1(TMainFrm::kTitle));
-    application.setApplicationDisplayName(QString::fromLatin1(TMainFrm::kTitle));
+    // No display name: the window system would append it to every caption.
     application.setApplicationVersion(QStringLiteral(LARKSPUR_VERSION));
     application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     application.setWindowIcon(Artwork::applicationIcon());
@@ -75,6 +75,7 @@ int runLarkspur(int argc, char** argv)
     TSayNoFrm calibrationView;
     QtApplicationExit exit;
     MicrophoneMixer mixer(&messages);
+    MicrophoneMixer quietMixer(nullptr);
 
     ShellPlatform platform;
     audio->fill(platform.engine);
@@ -84,16 +85,21 @@ int runLarkspur(int argc, char** argv)
     platform.boxes = &boxes;
     platform.exit = &exit;
     if (audio->usesMixer())
-        platform.setMicrophoneAutoGain = [&mixer](bool on) { return mixer.SetMicrophoneAutoGain(on); };
+        platform.setMicrophoneAutoGain = [&mixer, &quietMixer](bool on, bool report) {
+            return (report ? mixer : quietMixer).SetMicrophoneAutoGain(on);
+        };
     platform.programDirectory = programDirectory();
     platform.arguments = options.arguments;
     if (platform.arguments.empty() && audio->demoTable()) {
-        platform.arguments.push_back(*audio->demoTable());
+        platform.arguments.push_back(AudioSetup::demoTableCopy(*audio->demoTable(), AudioSetup::userDataHome()));
         platform.demo = true;
     }
 
     TMainFrm mainFrm(std::move(platform));
     QObject::connect(&justOne, &TPBJustOne::activationRequested, &mainFrm, [&mainFrm] { bringToFront(mainFrm); });
+    // Boxes and file dialogs open over the main window and stay above it.
+    boxes.setParentWindow(&mainFrm);
+    dialogs.setParentWindow(&mainFrm);
     if (!mainFrm.FormCreate())
         return QtApplicationExit::kExitCode;
 

@@ -114,9 +114,12 @@ void MainDispatch::reshowStatusWindow()
     m_window.m_recFrm->show();
 }
 
+// In the notification area the window is hidden (or, without one, minimised)
+// but not minimised in the sense of the dispatch: the plot keeps following the
+// recognitions, so it is up to date when the window comes back.
 bool MainDispatch::mainWindowMinimised()
 {
-    return m_window.isMinimized() || !m_window.isVisible();
+    return m_window.isMinimized() && !m_window.TrayIconActive();
 }
 
 bool MainDispatch::plottingChecked()
@@ -163,6 +166,21 @@ void MainDispatch::restoreApplication()
     m_window.showNormal();
     m_window.raise();
     m_window.activateWindow();
+}
+
+void MainDispatch::pauseListeningForSound()
+{
+    m_window.showListeningLook(false);
+}
+
+void MainDispatch::resumeListeningAfterSound()
+{
+    // A stop asked for meanwhile (closing, the File menu) is kept.
+    TVREngine32& engine = m_window.engine();
+    if (engine.stopRequested() || m_window.m_closing)
+        return;
+    m_window.showListeningLook(true);
+    engine.CheckTableTrained();
 }
 
 } // namespace larkspur

@@ -64,6 +64,8 @@ public:
     void showPlotWindow() override;
     void showMainWindow() override;
     void restoreApplication() override;
+    void pauseListeningForSound() override;
+    void resumeListeningAfterSound() override;
 
 private:
     TMainFrm& m_window;

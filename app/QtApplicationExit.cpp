@@ -10,4 +10,9 @@ void QtApplicationExit::terminate()
     QCoreApplication::exit(kExitCode);
 }
 
+void QtApplicationExit::finish()
+{
+    QCoreApplication::exit(0);
+}
+
 } // namespace larkspur

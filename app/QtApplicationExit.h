@@ -10,6 +10,7 @@ class QtApplicationExit : public ApplicationExit {
 public:
     static constexpr int kExitCode = 1;
     void terminate() override;
+    void finish() override;
     bool terminated() const override { return m_terminated; }
 
 private:

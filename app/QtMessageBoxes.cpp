@@ -1,5 +1,7 @@
 #include "app/QtMessageBoxes.h"
 
+#include "app/DialogOwner.h"
+
 #include <QGuiApplication>
 #include <QMessageBox>
 
@@ -24,21 +26,27 @@ QtMessageBoxes::QtMessageBoxes(QWidget* parent)
 
 void QtMessageBoxes::information(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, messageTitle(), text, QMessageBox::Ok, m_parent);
+    QWidget* owner = dialogOwner(m_parent);
+    QMessageBox box(QMessageBox::NoIcon, messageTitle(), text, QMessageBox::Ok, owner);
+    keepAboveOwner(&box, owner);
     box.exec();
 }
 
 bool QtMessageBoxes::askYesNo(const QString& text)
 {
-    QMessageBox box(QMessageBox::Question, kConfirmTitle, text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    QWidget* owner = dialogOwner(m_parent);
+    QMessageBox box(QMessageBox::Question, kConfirmTitle, text, QMessageBox::Yes | QMessageBox::No, owner);
+    keepAboveOwner(&box, owner);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
 
 MessageAnswer QtMessageBoxes::askYesNoCancel(const QString& text)
 {
+    QWidget* owner = dialogOwner(m_parent);
     QMessageBox box(QMessageBox::Question, kConfirmTitle, text,
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_parent);
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner);
+    keepAboveOwner(&box, owner);
     box.setDefaultButton(QMessageBox::Yes);
     switch (box.exec()) {
     case QMessageBox::Yes:

@@ -1,5 +1,7 @@
 #include "app/QtTableFileDialogs.h"
 
+#include "app/DialogOwner.h"
+
 #include <QFileDialog>
 #include <QStringList>
 
@@ -38,7 +40,9 @@ std::optional<std::string> QtTableFileDialogs::askSaveFileName(const std::string
 
 std::optional<std::string> QtTableFileDialogs::run(bool save, const std::string& filter)
 {
-    QFileDialog dialog(m_parent);
+    QWidget* owner = dialogOwner(m_parent);
+    QFileDialog dialog(owner);
+    keepAboveOwner(&dialog, owner);
     dialog.setNameFilter(toQtFilter(filter));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

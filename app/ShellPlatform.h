@@ -20,7 +20,10 @@ class ProcessLauncher;
 class ApplicationExit {
 public:
     virtual ~ApplicationExit() = default;
+    // A failure ends the program (too little memory, no microphone).
     virtual void terminate() = 0;
+    // The user closed the main window: the program ends normally.
+    virtual void finish() = 0;
     virtual bool terminated() const = 0;
 };
 
@@ -57,7 +60,8 @@ struct ShellPlatform {
     ProcessLauncher* launcher = nullptr;
     SoundPlayer* actionSound = nullptr;
     // The mixer's microphone auto gain switch; true when it could be set.
-    std::function<bool(bool on)> setMicrophoneAutoGain;
+    // With report, a failure is shown to the user; without, it only returns false.
+    std::function<bool(bool on, bool report)> setMicrophoneAutoGain;
     // Empty: read from the running system.
     std::function<MemoryStatus()> memoryStatus;
     // Directory of the executable, with a trailing separator.

@@ -19,6 +19,7 @@
 #include "ui/TSoftButt.h"
 
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
@@ -59,6 +60,9 @@ TMainFrm::TMainFrm(ShellPlatform platform, QWidget* parent)
 {
     setObjectName(QStringLiteral("MainFrm"));
     setWindowTitle(QString::fromLatin1(kTitle));
+    // The program ends through this window's close only: a message box closed
+    // while the window sits in the notification area must not end it.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
     // Fixed single border with system menu and minimise box only.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -89,6 +93,22 @@ TMainFrm::TMainFrm(ShellPlatform platform, QWidget* parent)
     configurePropertySaver();
     wireTableCommands();
     wireEditing();
+    buildDemoNote();
+    fitToContent();
+}
+
+void TMainFrm::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::FontChange && m_tabControl) {
+        fitToContent();
+        setFixedSize(windowSizeRule());
+        // Once every control has taken the new font, measure again.
+        QTimer::singleShot(0, this, [this] {
+            fitToContent();
+            setFixedSize(windowSizeRule());
+        });
+    }
 }
 
 TMainFrm::~TMainFrm()

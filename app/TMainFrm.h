@@ -131,6 +131,7 @@ public:
     void ZoomOut1Click();
 
     // --- Option handlers the persisted settings refer to by name ---------------
+    void AutoGainClick();
     void AutoClickClick();
     void PlottingClick();
     void ViewTips1Click();
@@ -147,6 +148,9 @@ public:
 
     // The size the window must have; applied at creation and every screen update.
     QSize windowSizeRule() const;
+    // Sizes the panels, the tab control, the side window and the toolbar to
+    // the panels' content at the window's font; runs again when the font changes.
+    void fitToContent();
 
     // The secondary window that draws utterances; it follows this window, and
     // its clicks zoom through this window's zoom commands.
@@ -167,6 +171,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -183,6 +188,7 @@ private:
     void buildPopupMenus();
     void buildTimers();
     void buildCatalogue();
+    void buildDemoNote();
     void configurePropertySaver();
     void registerHandler(const char* name, void (TMainFrm::*handler)());
     std::shared_ptr<HandlerSlot> eventSlot(const char* component, const char* property, const char* handler);
@@ -206,6 +212,7 @@ private:
     void requestTray();
     void requestListening();
 
+    void centreOnScreen();
     void showListeningLook(bool listening);
     void buildListening();
     void followMouseTimer();
@@ -234,6 +241,8 @@ private:
     TPlotFrm* m_plotWindow = nullptr;
     QFrame* m_currentPanel = nullptr;
     bool m_closing = false;
+    // Centred on the screen at the first show only.
+    bool m_placed = false;
     TRecFrm* m_recFrm = nullptr;
     QSystemTrayIcon* m_trayIcon = nullptr;
     bool m_trayActive = false;
@@ -269,6 +278,8 @@ private:
     QFrame* m_splashPanel = nullptr;
     QLabel* m_aboutImage = nullptr;
     QLabel* m_buildTxt = nullptr;
+    // Shown under the panels while the demo recording stands in for the microphone.
+    QLabel* m_demoNote = nullptr;
 
     // Controls the start-up and navigation steps touch.
     QTreeWidget* m_buildListBox = nullptr;

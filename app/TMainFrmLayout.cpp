@@ -7,13 +7,19 @@
 #include "ui/TSoftButt.h"
 
 #include <QCheckBox>
+#include <QFontInfo>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QTabBar>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace larkspur {
 
@@ -24,6 +30,8 @@ constexpr int kToolButtonWidth = 24;
 constexpr QRect kRightSideWindow(2, 27, 73, 268);
 constexpr QRect kTabControl(76, 27, 396, 267);
 constexpr QSize kSplashSize(396, 267);
+// The work panels' size at the usual text size; larger text makes them larger.
+constexpr QSize kPanelSize(392, 239);
 constexpr QSize kSideButtonSize(45, 50);
 constexpr int kSideButtonTops[3] = {10, 93, 178};
 constexpr int kSideLabelTops[3] = {62, 147, 230};
@@ -35,6 +43,9 @@ QToolButton* addToolButton(QToolBar* bar, const char* name, ToolbarImage image, 
     button->setObjectName(QString::fromLatin1(name));
     button->setIcon(Artwork::toolbarIcon(image));
     button->setToolTip(QString::fromLatin1(hint));
+    // A picture only: the hint is what a screen reader announces.
+    button->setAccessibleName(QString::fromLatin1(hint));
+    button->setAccessibleDescription(QString::fromLatin1(hint));
     button->setAutoRaise(true);
     button->setFixedSize(kToolButtonWidth, kToolBarHeight - 5);
     bar->addWidget(button);
@@ -58,6 +69,7 @@ void TMainFrm::buildToolBar(QWidget* client)
     m_toolBar->addSeparator();
     m_listenBtn = addToolButton(m_toolBar, "ListenBtn", ToolbarImage::NotListening, "Start/Stop Listening mode");
     m_systemTray = addToolButton(m_toolBar, "SystemTray", ToolbarImage::Tray, "Minimize to the System Icon Tray");
+    m_listenBtn->setProperty("ImageIndex", static_cast<int>(ToolbarImage::NotListening));
 
     connect(m_saveBtn, &QToolButton::clicked, this, &TMainFrm::SaveTable1Click);
     connect(m_listenBtn, &QToolButton::clicked, this, &TMainFrm::ListeningModeClick);
@@ -99,6 +111,9 @@ void TMainFrm::buildSideWindow(QWidget* client)
         auto* button = new TSoftButt(m_rightSideWindow);
         button->setObjectName(QString::fromLatin1(entries[i].button));
         button->setToolTip(QString::fromLatin1(entries[i].hint));
+        // Announced by the caption under it, with the hint on request.
+        button->setAccessibleName(QString::fromLatin1(entries[i].caption));
+        button->setAccessibleDescription(QString::fromLatin1(entries[i].hint));
         button->setGlyph(Artwork::sideGlyph(entries[i].glyph));
         button->setGeometry((kRightSideWindow.width() - kSideButtonSize.width()) / 2, kSideButtonTops[i],
                             kSideButtonSize.width(), kSideButtonSize.height());
@@ -109,7 +124,8 @@ void TMainFrm::buildSideWindow(QWidget* client)
         label->setFont(labelFont);
         label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         label->setWordWrap(true);
-        label->setGeometry(0, kSideLabelTops[i], kRightSideWindow.width(), 2 * kSideLabelPixels + 4);
+        label->setGeometry(0, kSideLabelTops[i], kRightSideWindow.width(),
+                           std::max(2 * kSideLabelPixels + 4, label->heightForWidth(kRightSideWindow.width())));
         m_sectionLabels[i] = label;
     }
     m_voiceCommandsBtn = buttons[0];
@@ -136,6 +152,8 @@ void TMainFrm::buildTabArea(QWidget* client)
     m_tabControl = new TTabControl(client);
     m_tabControl->setObjectName(QStringLiteral("TabControl1"));
     m_tabControl->setGeometry(kTabControl);
+    m_tabControl->setAccessibleName(QStringLiteral("Sections"));
+    m_tabControl->tabBar()->setAccessibleName(QStringLiteral("Sections"));
     connect(m_tabControl, &TTabControl::OnChange, this, &TMainFrm::TabControl1Change);
 
     m_createPanel = makePanel(client, "CreatePanel");
@@ -154,9 +172,56 @@ void TMainFrm::buildTabArea(QWidget* client)
     buildAccuracyPanel(m_accuracyPanel);
 }
 
+void TMainFrm::fitToContent()
+{
+    if (!m_tabControl || !m_splashPanel)
+        return;
+    const QFrame* panels[] = {m_createPanel, m_trainPanel, m_editPanel, m_microphonePanel,
+                              m_mousePanel, m_playBackPanel, m_accuracyPanel};
+    // Measured afresh: a new font changes every size the layouts remember.
+    for (const QFrame* panel : panels)
+        panel->layout()->invalidate();
+    // Widths grow with the text size, so paragraphs wrap as they do at the
+    // usual size; heights follow what the paragraphs then need.
+    // 8-point text is 11 pixels high on a usual screen.
+    const double scale = std::max(1.0, QFontInfo(font()).pixelSize() / 11.0);
+    int width = static_cast<int>(kPanelSize.width() * scale + 0.5);
+    for (const QFrame* panel : panels)
+        width = std::max(width, panel->layout()->totalMinimumSize().width());
+    int height = kPanelSize.height();
+    for (const QFrame* panel : panels) {
+        const QLayout* layout = panel->layout();
+        height = std::max(height, layout->hasHeightForWidth() ? layout->totalHeightForWidth(width)
+                                                              : layout->totalSizeHint().height());
+        height = std::max(height, layout->totalMinimumSize().height());
+    }
+    for (QFrame* panel : {m_createPanel, m_trainPanel, m_editPanel, m_microphonePanel, m_mousePanel,
+                          m_playBackPanel, m_accuracyPanel})
+        panel->resize(width, height);
+
+    // The tab control frames the panels: 3 pixels either side and below, the
+    // tabs above.
+    const QSize tabSize(width + kTabControl.width() - kPanelSize.width(),
+                        height + TTabControl::kTabHeight + 6 + 3);
+    m_tabControl->setGeometry(QRect(kTabControl.topLeft(), tabSize));
+    m_rightSideWindow->resize(kRightSideWindow.width(),
+                              std::max(kRightSideWindow.height(), tabSize.height() + 1));
+    m_toolBar->resize(m_rightSideWindow->width() + tabSize.width() + 8, kToolBarHeight);
+
+    m_splashPanel->resize(tabSize);
+    m_aboutImage->move((tabSize.width() - Artwork::kAboutWidth) / 2, 60);
+    const int buildHeight = std::max(20, m_buildTxt->sizeHint().height());
+    m_buildTxt->setGeometry(0, 60 + Artwork::kAboutHeight + 16, tabSize.width(), buildHeight);
+
+    // Shown panels keep their place under the tabs.
+    for (QFrame* panel : {m_createPanel, m_trainPanel, m_editPanel, m_microphonePanel, m_mousePanel,
+                          m_playBackPanel, m_accuracyPanel})
+        if (panel->layout())
+            panel->layout()->activate();
+}
+
 QFrame* TMainFrm::makePanel(QWidget* client, const char* name)
 {
-    constexpr QSize kPanelSize(392, 239);
     auto* panel = new QFrame(client);
     panel->setObjectName(QString::fromLatin1(name));
     panel->setFrameShape(QFrame::NoFrame);
@@ -220,13 +285,26 @@ void TMainFrm::buildTimers()
     connect(m_quickStartTimer, &QTimer::timeout, this, &TMainFrm::QuickStartTimerTimer);
 }
 
+void TMainFrm::buildDemoNote()
+{
+    if (!m_platform.demo)
+        return;
+    // Says where the sound comes from, so nobody waits for the microphone.
+    m_demoNote = new QLabel(QStringLiteral("Demo: listening to the bundled demo recording, not to a microphone."));
+    m_demoNote->setObjectName(QStringLiteral("DemoNote"));
+    m_demoNote->setWordWrap(true);
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->addWidget(m_demoNote, 1);
+}
+
 QSize TMainFrm::windowSizeRule() const
 {
     // The caption belongs to the window frame here, so only the menu bar is
     // added to the client parts.
     const int menuHeight = menuBar() ? menuBar()->sizeHint().height() : 0;
+    const int noteHeight = m_demoNote ? m_demoNote->parentWidget()->sizeHint().height() : 0;
     return QSize(m_rightSideWindow->width() + m_tabControl->width() + 8,
-                 m_toolBar->height() + m_rightSideWindow->height() + menuHeight + 4);
+                 m_toolBar->height() + m_rightSideWindow->height() + menuHeight + noteHeight + 4);
 }
 
 } // namespace larkspur

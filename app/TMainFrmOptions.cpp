@@ -14,7 +14,9 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QSignalBlocker>
 
 namespace larkspur {
 
@@ -95,6 +97,8 @@ void TMainFrm::configurePropertySaver()
 
     // A check box reports every change of its state, also one made by loading
     // the options; a menu item only the user's click.
+    // Auto gain is not kept between runs; only the user's click switches it.
+    connect(m_autoGain, &QCheckBox::clicked, this, &TMainFrm::AutoGainClick);
     connect(m_autoClick, &QCheckBox::toggled, this, [slot = m_autoClickOnClick] { (*slot)(); });
     connect(m_playBack1, &QCheckBox::toggled, this, [slot = m_playBack1OnClick] { (*slot)(); });
     connect(m_plotting, &QAction::triggered, this, [slot = m_plottingOnClick] { (*slot)(); });
@@ -107,8 +111,30 @@ void TMainFrm::configurePropertySaver()
 
     m_iniPropSav = std::make_unique<TINIPropSav>(registry);
     configureMainFormSettings(*m_iniPropSav);
-    m_iniPropSav->OnStartLoadingProperties = [this](TINIPropSav&) { m_loadingOptions = true; };
-    m_iniPropSav->OnEndLoadingProperties = [this](TINIPropSav&) { m_loadingOptions = false; };
+    // Loading and saving the options may take a moment: the busy cursor says so.
+    m_iniPropSav->OnStartLoadingProperties = [this](TINIPropSav&) {
+        m_loadingOptions = true;
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    };
+    m_iniPropSav->OnEndLoadingProperties = [this](TINIPropSav&) {
+        m_loadingOptions = false;
+        QGuiApplication::restoreOverrideCursor();
+    };
+    m_iniPropSav->OnStartSavingProperties = [](TINIPropSav&) { QGuiApplication::setOverrideCursor(Qt::WaitCursor); };
+    m_iniPropSav->OnEndSavingProperties = [](TINIPropSav&) { QGuiApplication::restoreOverrideCursor(); };
+}
+
+void TMainFrm::AutoGainClick()
+{
+    const bool on = m_autoGain->isChecked();
+    if (!m_platform.setMicrophoneAutoGain)
+        return;
+    // A switch that could not be written is reported, and the box shows the
+    // state the microphone really has.
+    if (!m_platform.setMicrophoneAutoGain(on, true)) {
+        const QSignalBlocker quiet(m_autoGain);
+        m_autoGain->setChecked(!on);
+    }
 }
 
 void TMainFrm::AutoClickClick()

@@ -22,6 +22,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 #include <QToolBar>
@@ -63,7 +64,10 @@ bool TMainFrm::formCreateSteps()
 
     m_state.programDirectory = m_platform.programDirectory;
 
-    const bool autoGainSwitched = m_platform.setMicrophoneAutoGain && m_platform.setMicrophoneAutoGain(false);
+    // A mixer without the switch is common: the box just stays disabled, with
+    // no message at every start.
+    const bool autoGainSwitched =
+        m_platform.setMicrophoneAutoGain && m_platform.setMicrophoneAutoGain(false, false);
     m_autoGain->setEnabled(autoGainSwitched);
     m_setMixer->setEnabled(QFileInfo(QString::fromStdString(m_state.programDirectory + kMicSetup)).isFile());
 
@@ -107,10 +111,23 @@ bool TMainFrm::formCreateSteps()
 
 void TMainFrm::showEvent(QShowEvent* event)
 {
+    if (!m_placed) {
+        m_placed = true;
+        centreOnScreen();
+    }
     QMainWindow::showEvent(event);
     // Restoring a minimised window is no new show.
     if (!event->spontaneous())
         FormShow();
+}
+
+void TMainFrm::centreOnScreen()
+{
+    const QScreen* where = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!where)
+        return;
+    const QRect area = where->availableGeometry();
+    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
 }
 
 void TMainFrm::FormShow()
@@ -185,7 +202,9 @@ void TMainFrm::openCommandLineTable(const std::string& argument)
     if (!looksLikeTable(path))
         return;
     openTableWithoutDialog(path);
-    requestTray();
+    // A newcomer trying the demo watches the window; it stays on screen.
+    if (!m_platform.demo)
+        requestTray();
     requestListening();
 }
 
@@ -233,6 +252,9 @@ void TMainFrm::closeEvent(QCloseEvent* event)
         FormClose();
     }
     event->accept();
+    // Only this window's close ends the program (Exit and the tray menu's
+    // Close come here too); message boxes and other windows never do.
+    m_platform.exit->finish();
 }
 
 void TMainFrm::FormClose()

@@ -38,7 +38,7 @@ int FileCaptureDevice::open()
         return kAlreadyOpen;
     // Every buffer the engine queues holds at least one block, so a stream
     // with less left can deliver nothing more.
-    if (remaining() < kBlockLength)
+    if (m_looping ? m_samples.empty() : remaining() < kBlockLength)
         return kEndOfInput;
     m_open = true;
     m_started = false;
@@ -64,13 +64,21 @@ int FileCaptureDevice::addBuffer(CaptureBuffer& buffer)
     if (isQueued(buffer))
         return kStillQueued;
     const auto length = static_cast<size_t>(buffer.length);
-    if (m_samples.size() - m_position < length)
-        return kEndOfInput;
-
-    std::copy_n(m_samples.begin() + static_cast<std::ptrdiff_t>(m_position), length, buffer.data);
+    if (m_looping && !m_samples.empty()) {
+        // The recording starts over where it ends; the stream goes on counting.
+        for (size_t i = 0; i < length; ++i) {
+            buffer.data[i] = m_samples[m_position];
+            m_position = m_position + 1 == m_samples.size() ? 0 : m_position + 1;
+        }
+    } else {
+        if (m_samples.size() - m_position < length)
+            return kEndOfInput;
+        std::copy_n(m_samples.begin() + static_cast<std::ptrdiff_t>(m_position), length, buffer.data);
+        m_position += length;
+    }
     buffer.bytesRecorded = buffer.length;
-    buffer.streamPosition = static_cast<int64_t>(m_position);
-    m_position += length;
+    buffer.streamPosition = m_delivered;
+    m_delivered += static_cast<int64_t>(length);
 
     if (m_pacing == Pacing::Immediate) {
         buffer.done = true;

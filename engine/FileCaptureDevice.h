@@ -7,6 +7,9 @@
 // the engine does not copy out before it stops are gone, as they would be with
 // a microphone. Opening continues where the last session stopped.
 //
+// With looping on (off unless asked for), the recording starts over from its
+// first sample instead of ending: a demonstration that runs until stopped.
+//
 // Immediate pacing marks every queued buffer done at once (virtual time: pair
 // it with ManualClock and VirtualTimePump). Real-time pacing holds each buffer
 // back until its samples would have been spoken, on the monotonic clock.
@@ -41,8 +44,11 @@ public:
                                                           Pacing pacing = Pacing::Immediate);
 
     // Stream index of the next sample to be delivered.
-    int64_t position() const { return static_cast<int64_t>(m_position); }
+    int64_t position() const { return m_delivered; }
+    // Samples left before the end of input; without looping only.
     int64_t remaining() const { return static_cast<int64_t>(m_samples.size() - m_position); }
+    void setLooping(bool on) { m_looping = on; }
+    bool looping() const { return m_looping; }
     bool isOpen() const { return m_open; }
 
     int deviceCount() override { return 1; }
@@ -71,7 +77,10 @@ private:
     void scheduleQueued();
 
     std::vector<uint8_t> m_samples;
+    // Index of the next sample in the recording, and samples delivered so far.
     size_t m_position = 0;
+    int64_t m_delivered = 0;
+    bool m_looping = false;
     Pacing m_pacing;
     bool m_open = false;
     bool m_started = false;

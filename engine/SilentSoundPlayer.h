@@ -4,6 +4,7 @@
 
 #include "engine/EnginePlatform.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@ public:
     bool playWave(std::span<const uint8_t> waveImage) override
     {
         waves.emplace_back(waveImage.begin(), waveImage.end());
+        if (whilePlaying)
+            whilePlaying();
         return result;
     }
     bool playResource(const std::string& name) override
@@ -25,6 +28,8 @@ public:
     std::vector<std::vector<uint8_t>> waves;
     std::vector<std::string> resources;
     bool result = true;  // what every call reports
+    // Runs inside each playWave, as if while the sound is heard.
+    std::function<void()> whilePlaying;
 };
 
 } // namespace larkspur

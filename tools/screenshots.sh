@@ -5,6 +5,8 @@
 # plot window, the catalogue tree after "Find App's && URL's", the finder's
 # progress and location windows, and the training window.
 # Usage: tools/screenshots.sh [OUTPUT_DIR] (default build/screenshots).
+# Three sets: the usual size in OUTPUT_DIR, the whole window at twice the pixel
+# density in OUTPUT_DIR/2x, and text twice as large in OUTPUT_DIR/2x-text.
 # Runs with a private home and runtime folder, so the user's options and a
 # running instance are left alone.
 set -euo pipefail
@@ -18,7 +20,15 @@ trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/home" "$scratch/run" "$out"
 chmod 700 "$scratch/run"
 
-HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" XDG_RUNTIME_DIR="$scratch/run" \
-  timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" \
-  "$here/build/app/larkspur" --input "$here/resources/demo/demo.wav" --screenshot-dir "$out"
-ls "$out"/*.png
+shoot() {
+  local dir=$1; shift
+  mkdir -p "$dir"
+  rm -rf "$scratch/home"/.config
+  env "$@" HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" XDG_RUNTIME_DIR="$scratch/run" \
+    timeout 120 xvfb-run -a -s "-screen 0 1600x1200x24" \
+    "$here/build/app/larkspur" --input "$here/resources/demo/demo.wav" --screenshot-dir "$dir"
+  ls "$dir"/*.png
+}
+shoot "$out"
+shoot "$out/2x" QT_SCALE_FACTOR=2
+shoot "$out/2x-text" QT_FONT_DPI=192

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace larkspur {
 
@@ -51,6 +52,11 @@ public:
     void showPlotWindow() override { ++plotShown; }
     void showMainWindow() override { ++mainShown; }
     void restoreApplication() override { ++restored; }
+    void pauseListeningForSound() override { listening.push_back("off, " + std::to_string(soundsPlayed())); }
+    void resumeListeningAfterSound() override { listening.push_back("on, " + std::to_string(soundsPlayed())); }
+    std::function<size_t()> soundsPlayed = [] { return size_t(0); };
+    // Each switch of listening around a sound, with the sounds played by then.
+    std::vector<std::string> listening;
 
     int confidence = 75;
     bool statusWindow = false;
@@ -429,11 +435,39 @@ TEST_F(Dispatch, SoundFileIsPlayedAndADocumentOpened)
     EXPECT_EQ(launcher.spawned[0], (std::vector<std::string>{"xdg-open", doc}));
     EXPECT_TRUE(shell.messages.empty());
 
+    // A sound that will not play says nothing; a document that will not open does.
     sound.result = false;
     recognise(1);
     launcher.exitCode = 2;
     recognise(2);
-    EXPECT_EQ(shell.messages, (std::vector<std::string>{kActionErrorMessage, kActionErrorMessage}));
+    EXPECT_EQ(shell.messages, (std::vector<std::string>{kActionErrorMessage}));
+}
+
+TEST_F(Dispatch, ListeningGoesOffAroundASoundAndComesBackWithMissesForgotten)
+{
+    shell.soundsPlayed = [this] { return sound.waves.size(); };
+    shell.confidence = 80;
+    const std::string wav = dir.write("sounds/DING.WAV", "RIFF-bytes");
+    command(1, "ding", "!" + wav);
+    command(2, "right", "{MOUSE RIGHT}");
+    recognise(2);
+    ASSERT_TRUE(dispatch.MouseTimerEnabled());
+    recognise(2, 79);
+    ASSERT_EQ(dispatch.missedCommands(), 1);
+
+    recognise(1);
+    EXPECT_EQ(shell.listening, (std::vector<std::string>{"off, 0", "on, 1"}));
+    EXPECT_FALSE(dispatch.MouseTimerEnabled());
+    EXPECT_EQ(dispatch.missedCommands(), 0);
+
+    // Also when the file is missing or will not play.
+    std::filesystem::remove(wav);
+    recognise(1);
+    sound.result = false;
+    dir.write("sounds/DING.WAV", "RIFF-bytes");
+    recognise(1);
+    EXPECT_EQ(shell.listening, (std::vector<std::string>{"off, 0", "on, 1", "off, 1", "on, 1", "off, 1", "on, 2"}));
+    EXPECT_TRUE(shell.messages.empty());
 }
 
 TEST_F(Dispatch, OwnProgramShowsTheMainWindowFromTheTray)

@@ -163,6 +163,33 @@ TEST(FileCaptureDevice, OpenFailsOnceLessThanOneBlockRemains)
     EXPECT_EQ(Device({}).open(), Device::kEndOfInput);
 }
 
+TEST(FileCaptureDevice, ALoopingRecordingStartsOverInsteadOfEnding)
+{
+    const auto samples = test::rampSignal(2 * kBlockLength + 100);
+    Device device(samples);
+    device.setLooping(true);
+    ListeningBuffers buffers;
+    buffers.openAndStart(device);
+    // The third block is the last 100 samples and then the recording's start.
+    buffers.b1.done = false;
+    ASSERT_EQ(device.addBuffer(buffers.b1), 0);
+    std::vector<uint8_t> expected = slice(samples, 2 * kBlockLength, 100);
+    const std::vector<uint8_t> start = slice(samples, 0, kBlockLength - 100);
+    expected.insert(expected.end(), start.begin(), start.end());
+    EXPECT_EQ(contents(buffers.b1), expected);
+    EXPECT_EQ(buffers.b1.streamPosition, 2 * kBlockLength);
+    EXPECT_EQ(device.position(), 3 * kBlockLength);
+    buffers.stopAndClose(device);
+
+    // It opens again and again where a plain recording would have ended.
+    for (int session = 0; session < 3; ++session) {
+        buffers.openAndStart(device);
+        buffers.stopAndClose(device);
+    }
+    EXPECT_EQ(device.position(), 9 * kBlockLength);
+    EXPECT_EQ(Device({}).open(), Device::kEndOfInput);
+}
+
 TEST(FileCaptureDevice, MisuseGivesCodesWithText)
 {
     Device device(test::rampSignal(5 * kBlockLength));

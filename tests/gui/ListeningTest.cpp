@@ -7,15 +7,19 @@
 
 #include "actions/ProcessLauncher.h"
 #include "actions/RecognitionDispatch.h"
+#include "app/AudioSetup.h"
 #include "app/MainDispatch.h"
+#include "app/TPlotFrm.h"
 #include "app/TRecFrm.h"
 #include "app/TTrackBar.h"
 #include "engine/TVREngine32.h"
 #include "engine/WavFile.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -321,6 +325,8 @@ private slots:
     void demoOpensItsTableInQuickStartModeAndTypesNowhere()
     {
         ShellRig rig(demoLine());
+        const int64_t recordingLength = static_cast<int64_t>(demoLine().size());
+        rig.device.setLooping(true);
         placeDemoTable(rig.programDir.path());
         rig.arguments = {"demo.EAR"};
         ShellPlatform platform = rig.platform();
@@ -332,29 +338,129 @@ private slots:
         TMainFrm window(std::move(platform));  // quick start mode is on at the first start
         QVERIFY(window.FormCreate());
         int recognitions = 0;
+        bool visibleWhileListening = false;
         auto dispatchIt = window.engine().OnRecognition;
+        // Listens on past the end of the recording, which starts over.
         window.engine().OnRecognition = [&](TVREngine32& sender) {
             ++recognitions;
             dispatchIt(sender);
-            window.ListeningModeClick();
+            visibleWhileListening = window.isVisible() && !window.isMinimized();
+            if (rig.device.position() > recordingLength + 5 * kBlockLength)
+                window.ListeningModeClick();
         };
         rig.start(window);
 
-        QCOMPARE(recognitions, 1);
+        QVERIFY(recognitions > 1);
+        QVERIFY(rig.device.position() > recordingLength);
+        QVERIFY(rig.boxes.shown.isEmpty());
         QCOMPARE(window.engine().TableName(), std::string("demo.EAR"));
         QVERIFY(window.dispatchShell().recording());
         QVERIFY(window.statusWindow().isVisible());
-        QVERIFY(window.TrayIconActive());
+        // The window stays on screen and says where the sound comes from.
+        QVERIFY(visibleWhileListening);
+        QVERIFY(!window.TrayIconActive());
+        auto* note = window.findChild<QLabel*>(QStringLiteral("DemoNote"));
+        QVERIFY(note && note->isVisible());
+        QVERIFY(note->text().contains(QStringLiteral("demo recording")));
+        QCOMPARE(window.size(), window.windowSizeRule());
+    }
+
+    void demoTableIsTheUsersOwnCopy()
+    {
+        QTemporaryDir dataHome;
+        const std::string bundled = (kDemoTable + QStringLiteral(".EAR")).toStdString();
+        const std::string copy = AudioSetup::demoTableCopy(bundled, dataHome.path().toStdString());
+        QCOMPARE(QString::fromStdString(copy), dataHome.path() + QStringLiteral("/larkspur/demo.EAR"));
+        QFile table(QString::fromStdString(copy));
+        QVERIFY(table.open(QIODevice::ReadWrite));
+        QCOMPARE(table.size(), QFileInfo(kDemoTable + QStringLiteral(".EAR")).size());
+        QVERIFY(QFileInfo::exists(dataHome.path() + QStringLiteral("/larkspur/demo.LK+")));
+        // What the user saved there is kept at the next start.
+        table.resize(10);
+        table.close();
+        QCOMPARE(AudioSetup::demoTableCopy(bundled, dataHome.path().toStdString()), copy);
+        QCOMPARE(QFileInfo(QString::fromStdString(copy)).size(), 10);
+    }
+
+    void soundActionPausesListeningAndTheLoopGoesOn()
+    {
+        ListeningRig r;
+        QTemporaryDir sounds;
+        const QString ding = sounds.path() + QStringLiteral("/DING.WAV");
+        QFile file(ding);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("RIFF-bytes");
+        file.close();
+        // First a mouse command, then the sound, then one more recognition.
+        r.before = [&](TMainFrm& w) {
+            w.engine().setVCRecord(w.engine().LastVC());
+            w.engine().setCommandString(r.recognitions == 1   ? "{MOUSE RIGHT}"
+                                        : r.recognitions == 2 ? "!" + ding.toStdString()
+                                                              : "{MOUSE STOP}");
+            w.engine().UpdateVCRecord();
+        };
+        QTimer* mouseTimer = nullptr;
+        int imageWhilePlaying = 0;
+        bool checkedWhilePlaying = true;
+        bool mouseWhilePlaying = true;
+        int imageAfterSound = 0;
+        r.after = [&](TMainFrm& w) {
+            if (r.recognitions == 2)
+                imageAfterSound = listenImage(w);
+            if (r.recognitions == 3)
+                w.ListeningModeClick();
+        };
+        auto window = r.create();
+        mouseTimer = window->findChild<QTimer*>(QStringLiteral("MouseTimer"));
+        // Without playback of utterances the only sound played is the file.
+        window->findChild<QCheckBox*>(QStringLiteral("PlayBack1"))->setChecked(false);
+        r.rig.sound.whilePlaying = [&] {
+            imageWhilePlaying = listenImage(*window);
+            checkedWhilePlaying = listeningChecked(*window);
+            mouseWhilePlaying = mouseTimer->isActive();
+        };
+        r.rig.start(*window);
+
+        QCOMPARE(r.recognitions, 3);
+        QCOMPARE(r.rig.sound.waves.size(), std::size_t(1));
+        QCOMPARE(imageWhilePlaying, 4);
+        QVERIFY(!checkedWhilePlaying);
+        QVERIFY(!mouseWhilePlaying);
+        QCOMPARE(imageAfterSound, 3);
+        QVERIFY(r.rig.boxes.shown.isEmpty());
+        QCOMPARE(window->engine().Status(), std::string("Idle"));
+    }
+
+    void recognitionsInTheTrayStillReachThePlot()
+    {
+        ListeningRig r;
+        TPlotFrm plot;
+        r.after = [](TMainFrm& w) { w.ListeningModeClick(); };
+        auto window = r.create();
+        window->setPlotWindow(&plot);
+        QVERIFY(window->findChild<QAction*>(QStringLiteral("Plotting"))->isChecked());
+        // The command-line table sends the window to the notification area.
+        r.rig.start(*window);
+        QCOMPARE(r.recognitions, 1);
+        QVERIFY(window->TrayIconActive());
+        QVERIFY(plot.SampleCount() > 0);
+        QCOMPARE(plot.SampleCount(), window->engine().PlotDataLength());
+        window->setPlotWindow(nullptr);
     }
 
     void listeningControlsDoNothingBeforeStartup()
     {
         ListeningRig r;
         auto window = r.create();
+        int lookChanges = 0;
+        connect(window->findChild<QAction*>(QStringLiteral("ListeningMode1")), &QAction::toggled, window.get(),
+                [&lookChanges] { ++lookChanges; });
         window->ListeningModeClick();
         QCOMPARE(r.recognitions, 0);
         QVERIFY(!r.rig.device.isOpen());
-        QCOMPARE(listenImage(*window), 0);
+        // Not even a flicker of the listening look; the button shows "not listening".
+        QCOMPARE(lookChanges, 0);
+        QCOMPARE(listenImage(*window), 4);
     }
 
     void trayAndRestore()

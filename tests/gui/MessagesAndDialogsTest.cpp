@@ -73,6 +73,55 @@ private slots:
         QCOMPARE(boxes.shown.size(), 3);
     }
 
+    void boxesAndDialogsStayAboveTheWindowThatOpenedThem()
+    {
+        // A main window with "Always on top" checked.
+        QWidget main;
+        main.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        main.show();
+        QtMessageBoxes boxes;
+        boxes.setParentWindow(&main);
+
+        QWidget* boxOwner = nullptr;
+        bool boxOnTop = false;
+        bool nestedOwnedByBox = false;
+        bool nestedOnTop = false;
+        // A question asked while the box is open belongs to the box.
+        whenModal<QMessageBox>([&](QMessageBox& box) {
+            boxOwner = box.parentWidget();
+            boxOnTop = box.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            QMessageBox* openBox = &box;
+            QTimer::singleShot(0, &box, [&, openBox] {
+                whenModal<QMessageBox>([&, openBox](QMessageBox& inner) {
+                    nestedOwnedByBox = inner.parentWidget() == openBox;
+                    nestedOnTop = inner.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+                    press(inner, QMessageBox::Ok);
+                });
+                // The second box runs inside the first one's loop.
+                QtMessageBoxes inner(openBox->parentWidget());
+                inner.information(QStringLiteral("Please wait"));
+                press(*openBox, QMessageBox::Ok);
+            });
+        });
+        boxes.information(QStringLiteral("The table is not trained! Please train voice commands!"));
+        QCOMPARE(boxOwner, &main);
+        QVERIFY(boxOnTop);
+        QVERIFY(nestedOwnedByBox);
+        QVERIFY(nestedOnTop);
+
+        // Without "Always on top" the box belongs to the window but is not forced on top.
+        main.setWindowFlag(Qt::WindowStaysOnTopHint, false);
+        main.show();
+        whenModal<QMessageBox>([&](QMessageBox& box) {
+            boxOwner = box.parentWidget();
+            boxOnTop = box.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            press(box, QMessageBox::No);
+        });
+        QVERIFY(!boxes.askYesNo(QStringLiteral("Save?")));
+        QCOMPARE(boxOwner, &main);
+        QVERIFY(!boxOnTop);
+    }
+
     void realBoxesReturnTheButtonPressed()
     {
         QtMessageBoxes boxes;

@@ -28,8 +28,10 @@ namespace larkspur::test {
 class RecordingExit : public ApplicationExit {
 public:
     void terminate() override { ++calls; }
+    void finish() override { ++finishes; }
     bool terminated() const override { return calls > 0; }
     int calls = 0;
+    int finishes = 0;
 };
 
 class RecordingModes : public TrayAndListening {
@@ -106,8 +108,10 @@ public:
         p.boxes = &boxes;
         p.exit = &exit;
         p.modes = &modes;
-        p.setMicrophoneAutoGain = [this](bool on) {
+        p.setMicrophoneAutoGain = [this](bool on, bool report) {
             autoGainRequests.push_back(on);
+            if (!autoGainWorks && report)
+                boxes.information(QStringLiteral("mixer: write failed"));
             return autoGainWorks;
         };
         p.memoryStatus = [this] {

@@ -5,15 +5,23 @@
 #include "ShellRig.h"
 
 #include "engine/TVREngine32.h"
+#include "settings/TINIPropSav.h"
 
 #include <QCheckBox>
+#include <QCursor>
 #include <QDir>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+
+#include <optional>
 
 using namespace larkspur;
 using namespace larkspur::test;
@@ -90,6 +98,8 @@ private slots:
         // Auto gain is switched off once; the box is usable only if that worked.
         QCOMPARE(rig.autoGainRequests, std::vector<bool>{false});
         QCOMPARE(window->findChild<QCheckBox*>(QStringLiteral("AutoGain"))->isEnabled(), autoGainWorks);
+        // A mixer without the switch is no error worth a box at every start.
+        QVERIFY(rig.boxes.shown.isEmpty());
         QCOMPARE(window->findChild<QPushButton*>(QStringLiteral("SetMixer"))->isEnabled(), wizardPresent);
 
         QCOMPARE(window->state().tableCapacity, 512);
@@ -105,6 +115,27 @@ private slots:
         QVERIFY(!window->findChild<QLabel*>(QStringLiteral("AboutImage"))->pixmap().isNull());
         QCOMPARE(window->size(), window->windowSizeRule());
         QCOMPARE(window->windowSizeRule().width(), 73 + 396 + 8);
+    }
+
+    void autoGainClickSwitchesTheMixerAndReportsAFailedWrite()
+    {
+        ShellRig rig;
+        rig.autoGainWorks = true;
+        auto window = rig.create();
+        auto* autoGain = window->findChild<QCheckBox*>(QStringLiteral("AutoGain"));
+        QVERIFY(autoGain->isEnabled());
+        autoGain->click();
+        QCOMPARE(rig.autoGainRequests, (std::vector<bool>{false, true}));
+        QVERIFY(autoGain->isChecked());
+        QVERIFY(rig.boxes.shown.isEmpty());
+
+        // The switch refuses the value: the user hears of it and the box
+        // shows what the microphone still has.
+        rig.autoGainWorks = false;
+        autoGain->click();
+        QCOMPARE(rig.autoGainRequests, (std::vector<bool>{false, true, false}));
+        QCOMPARE(rig.boxes.texts(), QStringList{QStringLiteral("mixer: write failed")});
+        QVERIFY(autoGain->isChecked());
     }
 
     void calibrationFailureEndsProcess()
@@ -289,6 +320,76 @@ private slots:
         engine.setVCRecord(1);
         QCOMPARE(engine.VoiceCommand(), std::string());
         QVERIFY(!window->findChild<QTimer*>(QStringLiteral("QuickStartTimer"))->isActive());
+    }
+
+    void onlyTheWindowsCloseEndsTheProgram()
+    {
+        ShellRig rig;
+        auto window = rig.create();
+        rig.start(*window);
+        // As in the notification area: the icon shows, the window is hidden.
+        window->setTrayIconActive(true);
+        window->hide();
+
+        // A message box closed while the window is hidden is the last visible
+        // window to close; the program must go on.
+        // Qt's own rule only works in the application's main loop, so this runs in it.
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Larkspur QTX 98"), QStringLiteral("end of input"));
+        QTimer::singleShot(0, &box, [&box] { box.show(); });
+        QTimer::singleShot(50, &box, [&box] { box.close(); });
+        QTimer::singleShot(300, window.get(), [] { QCoreApplication::exit(7); });
+        QCOMPARE(QApplication::exec(), 7);
+        QCOMPARE(rig.exit.finishes, 0);
+
+        window->ShowLarkspurQTX981Click();
+        QVERIFY(window->close());
+        QCOMPARE(rig.exit.finishes, 1);
+        QCOMPARE(rig.exit.calls, 0);
+    }
+
+    void firstShowCentresTheWindowAndCaptionIsTheTableName()
+    {
+        ShellRig rig;
+        auto window = rig.create();
+        const QRect area = window->screen()->availableGeometry();
+        rig.start(*window);
+        // Within the width of the window frame.
+        QVERIFY(qAbs(window->frameGeometry().center().x() - area.center().x()) <= 4);
+        QVERIFY(qAbs(window->frameGeometry().center().y() - area.center().y()) <= 4);
+        QTRY_COMPARE(window->windowTitle(), QStringLiteral("Larkspur QTX 98 - UNTITLED"));
+        // Moved by the user, the window stays where it was put at later shows.
+        window->move(area.topLeft() + QPoint(10, 10));
+        window->hide();
+        window->show();
+        QCOMPARE(window->pos(), area.topLeft() + QPoint(10, 10));
+    }
+
+    void optionsLoadAndSaveShowTheBusyCursor()
+    {
+        ShellRig rig;
+        ShellRig::storeOption(QStringLiteral("AutoClick/Checked"), QStringLiteral("True"));
+        std::optional<Qt::CursorShape> whileLoading;
+        std::optional<Qt::CursorShape> whileSaving;
+        auto cursorShape = [] {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            return cursor ? std::optional<Qt::CursorShape>(cursor->shape()) : std::nullopt;
+        };
+        {
+            TMainFrm window(rig.platform());
+            // Loading the stored check runs the box's handler.
+            connect(window.findChild<QCheckBox*>(QStringLiteral("AutoClick")), &QCheckBox::toggled, &window,
+                    [&] { whileLoading = cursorShape(); });
+            QVERIFY(window.FormCreate());
+            QCOMPARE(cursorShape(), std::nullopt);
+            auto startSaving = window.propertySaver().OnStartSavingProperties;
+            window.propertySaver().OnStartSavingProperties = [&](TINIPropSav& sender) {
+                startSaving(sender);
+                whileSaving = cursorShape();
+            };
+        }
+        QCOMPARE(whileLoading, std::optional<Qt::CursorShape>(Qt::WaitCursor));
+        QCOMPARE(whileSaving, std::optional<Qt::CursorShape>(Qt::WaitCursor));
+        QCOMPARE(cursorShape(), std::nullopt);
     }
 
     void closeRemembersTable()
