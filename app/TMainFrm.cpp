@@ -11,6 +11,7 @@
 #include "app/TTrackBar.h"
 #include "engine/FileError.h"
 #include "engine/TVREngine32.h"
+#include "engine/TextEncoding.h"
 #include "settings/EINIPropSav.h"
 #include "settings/PropertyRegistry.h"
 #include "settings/TINIPropSav.h"
@@ -252,7 +253,7 @@ void TMainFrm::RefreshCreatedList()
     for (int n = 1; n <= m_state.tableCapacity; ++n) {
         m_engine->setVCRecord(n);
         if (isCreated(m_engine->VoiceCommand(), n))
-            m_createdList->addItem(QString::fromStdString(m_engine->VoiceCommand()));
+            m_createdList->addItem(QString::fromStdString(tableTextToUtf8(m_engine->VoiceCommand())));
     }
 }
 
@@ -262,7 +263,7 @@ void TMainFrm::RefreshTrainedList()
     for (int n = 1; n <= m_state.tableCapacity; ++n) {
         m_engine->setVCRecord(n);
         if (m_engine->VCTrained())
-            m_trainedList->addItem(QString::fromStdString(m_engine->VoiceCommand()));
+            m_trainedList->addItem(QString::fromStdString(tableTextToUtf8(m_engine->VoiceCommand())));
     }
 }
 
@@ -272,7 +273,7 @@ void TMainFrm::RefreshEditList()
     for (int n = 1; n <= m_state.tableCapacity; ++n) {
         m_engine->setVCRecord(n);
         if (isCreated(m_engine->VoiceCommand(), n))
-            m_editList->addItem(QString::fromStdString(m_engine->VoiceCommand()));
+            m_editList->addItem(QString::fromStdString(tableTextToUtf8(m_engine->VoiceCommand())));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "engine/FileCaptureDevice.h"
 
 #include "engine/EngineTypes.h"
+#include "engine/FileError.h"
 #include "engine/WavFile.h"
 
 #include <algorithm>
@@ -19,17 +20,24 @@ std::chrono::steady_clock::duration durationOf(int samples)
 } // namespace
 
 FileCaptureDevice::FileCaptureDevice(std::vector<uint8_t> samples, Pacing pacing)
-    : m_samples(std::move(samples)), m_pacing(pacing)
+    : m_samples(std::move(samples)), m_length(m_samples.size()), m_pacing(pacing)
 {
 }
+
+FileCaptureDevice::FileCaptureDevice(std::unique_ptr<WavReader> reader, Pacing pacing)
+    : m_reader(std::move(reader)), m_length(static_cast<size_t>(m_reader->dataLength())), m_pacing(pacing)
+{
+}
+
+FileCaptureDevice::~FileCaptureDevice() = default;
 
 std::unique_ptr<FileCaptureDevice> FileCaptureDevice::fromWavFile(const std::string& path, std::string& error,
                                                                   Pacing pacing)
 {
-    auto samples = loadCaptureSamples(path, error);
-    if (!samples)
+    auto reader = WavReader::open(path, error);
+    if (!reader)
         return nullptr;
-    return std::make_unique<FileCaptureDevice>(std::move(*samples), pacing);
+    return std::make_unique<FileCaptureDevice>(std::move(reader), pacing);
 }
 
 int FileCaptureDevice::open()
@@ -64,10 +72,24 @@ int FileCaptureDevice::addBuffer(CaptureBuffer& buffer)
     if (isQueued(buffer))
         return kStillQueued;
     const auto length = static_cast<size_t>(buffer.length);
-    if (m_samples.size() - m_position < length)
+    if (m_length - m_position < length)
         return kEndOfInput;
 
-    std::copy_n(m_samples.begin() + static_cast<std::ptrdiff_t>(m_position), length, buffer.data);
+    if (m_reader) {
+        std::size_t got = 0;
+        try {
+            got = m_reader->read(std::span<uint8_t>(buffer.data, length));
+        } catch (const EInOutError&) {
+            got = 0;
+        }
+        if (got < length) {
+            // The file failed or was cut short under us: the stream ends here.
+            m_length = m_position;
+            return kReadError;
+        }
+    } else {
+        std::copy_n(m_samples.begin() + static_cast<std::ptrdiff_t>(m_position), length, buffer.data);
+    }
     buffer.bytesRecorded = buffer.length;
     buffer.streamPosition = static_cast<int64_t>(m_position);
     m_position += length;
@@ -169,6 +191,8 @@ std::string FileCaptureDevice::errorText(int code)
         return "buffer still queued";
     case kInvalidBuffer:
         return "invalid buffer";
+    case kReadError:
+        return "the recording could not be read to its end";
     }
     // Never empty: an error without text would go unreported.
     return "capture error " + std::to_string(code);

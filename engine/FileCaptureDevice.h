@@ -22,6 +22,8 @@
 
 namespace larkspur {
 
+class WavReader;
+
 class FileCaptureDevice : public CaptureDevice {
 public:
     enum class Pacing { Immediate, RealTime };
@@ -33,16 +35,21 @@ public:
         kNotPrepared,
         kStillQueued,
         kInvalidBuffer,
+        kReadError,
     };
 
     explicit FileCaptureDevice(std::vector<uint8_t> samples, Pacing pacing = Pacing::Immediate);
-    // Reads an 8-bit unsigned mono 11025 Hz WAV file; nullptr and a message otherwise.
+    // Streams the samples from a reader, a buffer at a time.
+    explicit FileCaptureDevice(std::unique_ptr<WavReader> reader, Pacing pacing = Pacing::Immediate);
+    ~FileCaptureDevice() override;
+    // Streams an 8-bit unsigned mono 11025 Hz WAV file (memory stays flat
+    // whatever its length); nullptr and a one-line message otherwise.
     static std::unique_ptr<FileCaptureDevice> fromWavFile(const std::string& path, std::string& error,
                                                           Pacing pacing = Pacing::Immediate);
 
     // Stream index of the next sample to be delivered.
     int64_t position() const { return static_cast<int64_t>(m_position); }
-    int64_t remaining() const { return static_cast<int64_t>(m_samples.size() - m_position); }
+    int64_t remaining() const { return static_cast<int64_t>(m_length - m_position); }
     bool isOpen() const { return m_open; }
 
     int deviceCount() override { return 1; }
@@ -70,7 +77,9 @@ private:
     void releaseAllBuffers();
     void scheduleQueued();
 
-    std::vector<uint8_t> m_samples;
+    std::vector<uint8_t> m_samples;      // the whole stream, or empty when streaming
+    std::unique_ptr<WavReader> m_reader; // the stream, read as it is delivered
+    size_t m_length = 0;
     size_t m_position = 0;
     Pacing m_pacing;
     bool m_open = false;
