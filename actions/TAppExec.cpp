@@ -142,8 +142,11 @@ void TAppExec::Execute()
     std::vector<std::string> argv = splitOnBlanks(commandLine());
     // A program in a named folder is that folder's program or none: never one
     // of the same name found along PATH.
-    if (!m_exePath.empty() && !argv.empty() && argv[0].find('/') == std::string::npos)
-        argv[0] = (m_changeDir ? std::string(".") : m_exePath) + "/" + argv[0];
+    if (!m_exePath.empty() && !argv.empty() && argv[0].find('/') == std::string::npos) {
+        // After the change of folder a relative folder would be resolved twice.
+        const bool relativeAfterChange = m_changeDir && m_exePath.front() != '/';
+        argv[0] = (relativeAfterChange ? std::string(".") : m_exePath) + "/" + argv[0];
+    }
 
     CurrentDirGuard restoreDir;
     if (!m_exePath.empty() && m_changeDir && ::chdir(m_exePath.c_str()) != 0) {

@@ -24,7 +24,7 @@ FileCaptureDevice::FileCaptureDevice(std::vector<uint8_t> samples, Pacing pacing
 {
 }
 
-FileCaptureDevice::FileCaptureDevice(std::unique_ptr<WavReader> reader, Pacing pacing)
+FileCaptureDevice::FileCaptureDevice(Pacing pacing, std::unique_ptr<WavReader> reader)
     : m_reader(std::move(reader)), m_length(static_cast<size_t>(m_reader->dataLength())), m_pacing(pacing)
 {
 }
@@ -37,7 +37,7 @@ std::unique_ptr<FileCaptureDevice> FileCaptureDevice::fromWavFile(const std::str
     auto reader = WavReader::open(path, error);
     if (!reader)
         return nullptr;
-    return std::make_unique<FileCaptureDevice>(std::move(reader), pacing);
+    return std::make_unique<FileCaptureDevice>(pacing, std::move(reader));
 }
 
 int FileCaptureDevice::open()

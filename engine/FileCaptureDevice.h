@@ -40,7 +40,7 @@ public:
 
     explicit FileCaptureDevice(std::vector<uint8_t> samples, Pacing pacing = Pacing::Immediate);
     // Streams the samples from a reader, a buffer at a time.
-    explicit FileCaptureDevice(std::unique_ptr<WavReader> reader, Pacing pacing = Pacing::Immediate);
+    FileCaptureDevice(Pacing pacing, std::unique_ptr<WavReader> reader);
     ~FileCaptureDevice() override;
     // Streams an 8-bit unsigned mono 11025 Hz WAV file (memory stays flat
     // whatever its length); nullptr and a one-line message otherwise.
