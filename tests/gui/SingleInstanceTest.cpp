@@ -17,6 +17,9 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <csignal>
+#include <fcntl.h>
+#include <functional>
+#include <memory>
 #include <cstring>
 #include <unistd.h>
 
@@ -84,6 +87,12 @@ pid_t listenAsAnotherUser(const QByteArray& path)
     const pid_t pid = ::fork();
     if (pid != 0)
         return pid;
+    // Nothing of the test's output or files stays open in the stranger.
+    const int devNull = ::open("/dev/null", O_RDWR);
+    for (int fd = 0; fd < 3; ++fd)
+        ::dup2(devNull, fd);
+    for (int fd = 3; fd < 1024; ++fd)
+        ::close(fd);
     if (::setgid(65534) != 0 || ::setuid(65534) != 0)
         ::_exit(1);
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -196,6 +205,11 @@ private slots:
         const pid_t stranger = listenAsAnotherUser(socket.toLocal8Bit());
         if (stranger == 0)
             QSKIP("needs root to listen as another user");
+        // Ends the stranger however this test ends.
+        const std::unique_ptr<void, std::function<void(void*)>> endStranger(reinterpret_cast<void*>(1), [stranger](void*) {
+            ::kill(stranger, SIGKILL);
+            ::waitpid(stranger, nullptr, 0);
+        });
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 5000);
         const QString wave = root.path() + QStringLiteral("/quiet.wav");
         writeQuietWave(wave);
@@ -212,8 +226,6 @@ private slots:
         QCOMPARE(program.state(), QProcess::Running);
         program.kill();
         program.waitForFinished();
-        ::kill(stranger, SIGKILL);
-        ::waitpid(stranger, nullptr, 0);
     }
 };
 
