@@ -36,6 +36,9 @@ void addCleanupPath(const std::string& path)
 {
     if (path.empty() || path.size() >= kPathBytes)
         return;
+    for (Entry& entry : g_entries)
+        if (entry.state.load() == kReady && path == entry.path)
+            return;  // listed already (a store is made again at every table open)
     for (Entry& entry : g_entries) {
         int expected = kFree;
         if (entry.state.compare_exchange_strong(expected, kBusy)) {
