@@ -139,7 +139,14 @@ void TAppExec::Execute()
 {
     // The words of the command line, split on blanks without any quoting and
     // handed over as they are: nothing passes through a shell.
-    const std::vector<std::string> argv = splitOnBlanks(commandLine());
+    std::vector<std::string> argv = splitOnBlanks(commandLine());
+    // A program in a named folder is that folder's program or none: never one
+    // of the same name found along PATH.
+    if (!m_exePath.empty() && !argv.empty() && argv[0].find('/') == std::string::npos) {
+        // After the change of folder a relative folder would be resolved twice.
+        const bool relativeAfterChange = m_changeDir && m_exePath.front() != '/';
+        argv[0] = (relativeAfterChange ? std::string(".") : m_exePath) + "/" + argv[0];
+    }
 
     CurrentDirGuard restoreDir;
     if (!m_exePath.empty() && m_changeDir && ::chdir(m_exePath.c_str()) != 0) {

@@ -14,6 +14,7 @@
 #include "app/TPlotFrm.h"
 #include "app/TSayNoFrm.h"
 #include "engine/MicrophoneMixer.h"
+#include "engine/SignalCleanup.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -39,10 +40,24 @@ void bringToFront(TMainFrm& window)
     window.activateWindow();
 }
 
+// The engine's questions as the shell's Yes/No message boxes.
+class BoxQuestions : public EngineQuestions {
+public:
+    explicit BoxQuestions(MessageBoxes& boxes) : m_boxes(boxes) {}
+    bool askYesNo(const std::string& text) override { return m_boxes.askYesNo(QString::fromStdString(text)); }
+
+private:
+    MessageBoxes& m_boxes;
+};
+
 } // namespace
 
 int runLarkspur(int argc, char** argv)
 {
+    // Killed by a signal, the program still removes its sample store and any
+    // half-written table; a file-size limit becomes an ordinary write error.
+    installSignalCleanup();
+
     QApplication application(argc, argv);
     application.setApplicationName(QString::fromLatin1(TMainFrm::kTitle));
     // No display name: the window system would append it to every caption.
@@ -71,6 +86,7 @@ int runLarkspur(int argc, char** argv)
 
     QtMessageBoxes boxes;
     QtMessageSink messages(boxes);
+    BoxQuestions questions(boxes);
     QtTableFileDialogs dialogs;
     TSayNoFrm calibrationView;
     QtApplicationExit exit;
@@ -81,6 +97,7 @@ int runLarkspur(int argc, char** argv)
     audio->fill(platform.engine);
     platform.engine.messages = &messages;
     platform.engine.dialogs = &dialogs;
+    platform.engine.questions = &questions;
     platform.engine.calibrationView = &calibrationView;
     platform.boxes = &boxes;
     platform.exit = &exit;

@@ -1,20 +1,16 @@
 #include "app/QtMessageSink.h"
 
-#include <QStringDecoder>
+#include "engine/TextEncoding.h"
 
 namespace larkspur {
 
 namespace {
 
-// Engine texts carry file paths (UTF-8 here) and phrases (single bytes of any
-// code page); take UTF-8 when it is valid, else read the bytes as Latin-1.
+// Engine texts carry file paths (UTF-8 here) and phrases (UTF-8 in new
+// tables, Windows-1252 in older ones): the table text rule reads both.
 QString decode(const std::string& text)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString decoded = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-    if (!utf8.hasError())
-        return decoded;
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return QString::fromStdString(tableTextToUtf8(text));
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "app/TTrainFrm.h"
 #include "engine/FileError.h"
 #include "engine/TVREngine32.h"
+#include "engine/TextEncoding.h"
 #include "settings/EINIPropSav.h"
 #include "settings/PropertyRegistry.h"
 #include "settings/TINIPropSav.h"
@@ -277,7 +278,7 @@ void TMainFrm::RefreshCreatedList()
     for (int n = 1; n <= m_state.tableCapacity; ++n) {
         m_engine->setVCRecord(n);
         if (isCreated(m_engine->VoiceCommand(), n))
-            addCaseless(m_createdList, QString::fromStdString(m_engine->VoiceCommand()));
+            addCaseless(m_createdList, QString::fromStdString(tableTextToUtf8(m_engine->VoiceCommand())));
     }
 }
 
@@ -287,7 +288,7 @@ void TMainFrm::RefreshTrainedList()
     for (int n = 1; n <= m_state.tableCapacity; ++n) {
         m_engine->setVCRecord(n);
         if (m_engine->VCTrained())
-            addCaseless(m_trainedList, QString::fromStdString(m_engine->VoiceCommand()));
+            addCaseless(m_trainedList, QString::fromStdString(tableTextToUtf8(m_engine->VoiceCommand())));
     }
 }
 
@@ -297,7 +298,7 @@ void TMainFrm::RefreshEditList()
     for (int n = 1; n <= m_state.tableCapacity; ++n) {
         m_engine->setVCRecord(n);
         if (isCreated(m_engine->VoiceCommand(), n))
-            addCaseless(m_editList, QString::fromStdString(m_engine->VoiceCommand()));
+            addCaseless(m_editList, QString::fromStdString(tableTextToUtf8(m_engine->VoiceCommand())));
     }
 }
 

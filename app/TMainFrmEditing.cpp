@@ -9,6 +9,7 @@
 #include "app/TPlotFrm.h"
 #include "app/TTrainFrm.h"
 #include "engine/TVREngine32.h"
+#include "engine/TextEncoding.h"
 
 #include <QAction>
 #include <QLabel>
@@ -69,7 +70,8 @@ int TMainFrm::FindVoiceCommand(const std::string& text)
 {
     for (int n = 1; n <= m_state.tableCapacity; ++n) {
         m_engine->setVCRecord(n);
-        if (m_engine->VoiceCommand() == text)
+        // Tables hold UTF-8 or, when older, Windows-1252: compare what the lists show.
+        if (tableTextToUtf8(m_engine->VoiceCommand()) == text)
             return n;
     }
     return 0;
@@ -94,8 +96,9 @@ void TMainFrm::playConfirmation(const char* sound)
 void TMainFrm::AcceptBtnClick()
 {
     m_state.setQuickStartStep(4);
-    const std::string phrase = m_builtVCText->text().toStdString();
-    const std::string action = m_builtVCAct->text().toStdString();
+    // A record holds at most 255 bytes of each; a longer text is cut between characters.
+    const std::string phrase = cutUtf8(m_builtVCText->text().toStdString());
+    const std::string action = cutUtf8(m_builtVCAct->text().toStdString());
     const int slot = FreeVoiceCommandSlot();
     if (slot == 0 || phrase.empty() || action.empty() || FindVoiceCommand(phrase) != 0)
         return;
@@ -141,7 +144,7 @@ void TMainFrm::pickForTraining(QListWidget* list)
     if (m_state.selectedVoiceCommand == 0)
         return;
     m_engine->setVCRecord(m_state.selectedVoiceCommand);
-    m_trnVCTxt->setText(QString::fromStdString(m_engine->VoiceCommand()));
+    m_trnVCTxt->setText(QString::fromStdString(tableTextToUtf8(m_engine->VoiceCommand())));
 }
 
 void TMainFrm::TrainClick()
@@ -246,8 +249,8 @@ void TMainFrm::EditListDblClick()
     if (m_state.selectedVoiceCommand == 0)
         return;
     m_engine->setVCRecord(m_state.selectedVoiceCommand);
-    m_edVCTxt->setText(QString::fromStdString(m_engine->VoiceCommand()));
-    m_edVCAct->setText(QString::fromStdString(m_engine->CommandString()));
+    m_edVCTxt->setText(QString::fromStdString(tableTextToUtf8(m_engine->VoiceCommand())));
+    m_edVCAct->setText(QString::fromStdString(tableTextToUtf8(m_engine->CommandString())));
     m_edVCTxt->setReadOnly(false);
     m_edVCAct->setReadOnly(false);
 }
@@ -266,13 +269,15 @@ void TMainFrm::EdUpdateBtnClick()
     if (m_edVCTxt->text().isEmpty() || m_edVCAct->text().isEmpty() || m_state.selectedVoiceCommand == 0)
         return;
     m_engine->setVCRecord(m_state.selectedVoiceCommand);
-    const std::string phrase = m_edVCTxt->text().toStdString();
-    if (m_engine->VoiceCommand() != phrase) {
+    const std::string phrase = cutUtf8(m_edVCTxt->text().toStdString());
+    if (tableTextToUtf8(m_engine->VoiceCommand()) != phrase) {
         m_engine->setVoiceCommand(phrase);
         m_engine->setVCTrained(false);
         showMessage(kRetrain);
     }
-    m_engine->setCommandString(m_edVCAct->text().toStdString());
+    const std::string action = cutUtf8(m_edVCAct->text().toStdString());
+    if (tableTextToUtf8(m_engine->CommandString()) != action)
+        m_engine->setCommandString(action);
     m_engine->UpdateVCRecord();
     RefreshCreatedList();
     RefreshTrainedList();

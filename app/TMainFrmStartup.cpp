@@ -168,8 +168,14 @@ void TMainFrm::RegistrySettingTimer()
     if (!m_state.voiceOperationsEnabled && quickStart)
         m_quickStartTimer->start();
     // The demo shows listening and recognition at once, guide or not.
-    if (quickStart && !m_platform.demo)
+    if (quickStart && !m_platform.demo) {
+        // The table stays closed in quick start mode; the user must not be
+        // left wondering where it went.
+        if (!m_platform.arguments.empty())
+            showMessage("The table " + commandLineTablePath(m_state.programDirectory, m_platform.arguments.front())
+                        + " named on the command line was not opened because Quick Start Mode is on.");
         return;
+    }
 
     m_state.voiceOperationsEnabled = true;
     if (!m_platform.arguments.empty())
@@ -195,7 +201,7 @@ void TMainFrm::openCommandLineTable(const std::string& argument)
 {
     const std::string path = commandLineTablePath(m_state.programDirectory, argument);
     if (!TVREngine32::FileExists(path)) {
-        showMessage(kCommandLineTableMissing);
+        showMessage(std::string(kCommandLineTableMissing) + "\n" + path);
         return;
     }
     m_engine->setFileName(path);

@@ -1,10 +1,12 @@
 #include "app/TPBJustOne.h"
 
-#include <QDir>
+#include "engine/FileError.h"
+#include "engine/RuntimeFolder.h"
+
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace larkspur {
@@ -15,6 +17,15 @@ constexpr int kConnectTimeoutMs = 1000;
 const QByteArray kActivate = "activate\n";
 
 } // namespace
+
+bool TPBJustOne::peerIsThisUser(qintptr descriptor)
+{
+    ucred peer {};
+    socklen_t size = sizeof peer;
+    if (::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
+        return false;
+    return peer.uid == ::geteuid();
+}
 
 TPBJustOne::TPBJustOne(const QString& identity, QObject* parent)
     : QObject(parent), m_name(serverName(identity))
@@ -27,15 +38,20 @@ QString TPBJustOne::serverName(const QString& identity)
 {
     QString key = identity;
     key.replace(QLatin1Char(' '), QLatin1Char('-'));
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    // Without a runtime folder the temp folder is shared, so the user id keeps
-    // two users' instances apart.
-    const QString dir = runtime.isEmpty() ? QDir::tempPath() : runtime;
-    return dir + QStringLiteral("/%1-%2.instance").arg(key).arg(getuid());
+    // A folder only this user can enter: nobody else can listen at the name first.
+    std::string dir;
+    try {
+        dir = privateRuntimeFolder();
+    } catch (const EInOutError&) {
+        return {};  // no private folder: no guard, which is better than no program
+    }
+    return QString::fromStdString(dir) + QStringLiteral("/%1-%2.instance").arg(key).arg(getuid());
 }
 
 bool TPBJustOne::claim()
 {
+    if (m_name.isEmpty())
+        return true;
     if (askRunningInstance())
         return false;
     m_server = std::make_unique<QLocalServer>();
@@ -58,6 +74,11 @@ bool TPBJustOne::askRunningInstance()
     socket.connectToServer(m_name);
     if (!socket.waitForConnected(kConnectTimeoutMs))
         return false;
+    if (!peerIsThisUser(socket.socketDescriptor())) {
+        // Another user's program answering at our name is not our instance.
+        socket.abort();
+        return false;
+    }
     socket.write(kActivate);
     socket.waitForBytesWritten(kConnectTimeoutMs);
     socket.disconnectFromServer();

@@ -1,7 +1,7 @@
 #pragma once
 // The single-instance guard. The first process of a user listens on a local
 // socket in the user's runtime folder; a later one finds it listening, asks it
-// to come to the front and ends. Nothing but the socket is touched, so a
+// to come to the front and ends. A listener of another user is ignored. Nothing but the socket is touched, so a
 // second process leaves every file of the running one alone.
 
 #include <QObject>
@@ -24,8 +24,13 @@ public:
     // has been asked to come to the front and this one should end at once.
     bool claim();
 
-    // The socket path for an identity: per user, in $XDG_RUNTIME_DIR when set.
+    // The socket path for an identity: per user, in $XDG_RUNTIME_DIR when set,
+    // else in this user's private folder in the temp folder. Empty when no
+    // private folder can be made.
     static QString serverName(const QString& identity);
+    // True when the process at the other end of a connected local socket runs
+    // as this user.
+    static bool peerIsThisUser(qintptr descriptor);
 
 signals:
     // A later process asked the running one to show itself.

@@ -1,6 +1,7 @@
 #include "app/TRecFrm.h"
 
 #include "engine/TVREngine32.h"
+#include "engine/TextEncoding.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -72,7 +73,7 @@ void TRecFrm::hideEvent(QHideEvent* event)
 
 void TRecFrm::FormShow()
 {
-    m_label->setText(QStringLiteral(" Recognized -> ") + QString::fromStdString(m_engine.LastVoiceCommand()) +
+    m_label->setText(QStringLiteral(" Recognized -> ") + QString::fromStdString(tableTextToUtf8(m_engine.LastVoiceCommand())) +
                      QStringLiteral("     | Confidence->") + QString::number(m_engine.LastConfidence()) +
                      QStringLiteral("% "));
     m_label->adjustSize();

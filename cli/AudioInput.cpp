@@ -79,7 +79,7 @@ AudioInput::AudioInput(const CommandLine& args)
         auto device = FileCaptureDevice::fromWavFile(
             *input, error, realtime ? FileCaptureDevice::Pacing::RealTime : FileCaptureDevice::Pacing::Immediate);
         if (!device)
-            throw UsageError(*input + ": " + error);
+            throw InputError(error);  // one line that already names the file
         m_file = device.get();
         m_device = std::move(device);
         if (realtime) {
@@ -101,7 +101,8 @@ AudioInput::AudioInput(const CommandLine& args)
 
 AudioInput::~AudioInput()
 {
-    std::signal(SIGINT, SIG_DFL);
+    if (m_interruptInstalled)
+        ::sigaction(SIGINT, &m_previousInterrupt, nullptr);
 }
 
 void AudioInput::fill(EnginePlatform& platform)
@@ -116,7 +117,12 @@ void AudioInput::stopOnInterrupt(TVREngine32& engine)
 {
     m_pump->m_engine = &engine;
     g_interrupted = false;
-    std::signal(SIGINT, onInterrupt);
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    // Whatever handled Ctrl+C before (the clean-up of scratch files) comes back afterwards.
+    if (::sigaction(SIGINT, &action, m_interruptInstalled ? nullptr : &m_previousInterrupt) == 0)
+        m_interruptInstalled = true;
 }
 
 bool AudioInput::inputExhausted() const

@@ -6,7 +6,9 @@
 #include "engine/CaptureDevice.h"
 #include "engine/EnginePlatform.h"
 
+#include <csignal>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 namespace larkspur {
@@ -15,6 +17,13 @@ class TVREngine32;
 }
 
 namespace larkspur::cli {
+
+// An input file that cannot be used: one line naming the file and what is
+// wrong with it. Not a usage error: the arguments were fine.
+class InputError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 inline constexpr const char* kCalibrationFailed =
     "Calibration failed: the line must be quiet while it is measured (a recording must start with 2 seconds of "
@@ -35,7 +44,8 @@ private:
 
 class AudioInput {
 public:
-    // Reads --input FILE [--realtime] or --device NAME. Throws UsageError.
+    // Reads --input FILE [--realtime] or --device NAME. Throws UsageError, and
+    // InputError for a file that is not usable audio.
     explicit AudioInput(const CommandLine& args);
     ~AudioInput();
 
@@ -56,6 +66,8 @@ private:
     std::unique_ptr<EventPump> m_basePump;
     std::unique_ptr<InterruptPump> m_pump;
     std::unique_ptr<SoundPlayer> m_sound;
+    struct sigaction m_previousInterrupt {};
+    bool m_interruptInstalled = false;
 };
 
 // Calibrates and checks that the table has something to recognise: 0 when

@@ -1,5 +1,7 @@
 #include "cli/Json.h"
 
+#include "engine/TextEncoding.h"
+
 #include <cstdio>
 
 namespace larkspur::cli {
@@ -7,7 +9,8 @@ namespace larkspur::cli {
 std::string jsonString(const std::string& text)
 {
     std::string out = "\"";
-    for (const char ch : text) {
+    // Output is always UTF-8: text from older tables may be Windows-1252.
+    for (const char ch : tableTextToUtf8(text)) {
         const auto c = static_cast<unsigned char>(ch);
         switch (c) {
         case '"': out += "\\\""; break;

@@ -5,7 +5,8 @@
 
 namespace larkspur::cli {
 
-// A JSON string literal, quotes included. Bytes above 127 pass through unchanged.
+// A JSON string literal, quotes included, always valid UTF-8: text that is
+// not UTF-8 is read as Windows-1252, as table text is.
 std::string jsonString(const std::string& text);
 
 } // namespace larkspur::cli

@@ -4,6 +4,8 @@
 #include "cli/Commands.h"
 #include "cli/TableAccess.h"
 #include "engine/TVREngine32.h"
+#include "engine/TableLock.h"
+#include "engine/TextEncoding.h"
 
 #include <ostream>
 
@@ -29,24 +31,37 @@ int trainCommand(const Args& argv, std::ostream& out, std::ostream& err)
 {
     const CommandLine args(argv, {"table", "phrase", "action", "input", "device", "accuracy"}, {"realtime"});
     const std::string tablePath = args.required("table");
-    const std::string phrase = args.required("phrase");
-    const std::string action = args.required("action");
+    // New table text is UTF-8; an argument in another encoding is read as
+    // Windows-1252, like the text of older tables.
+    const std::string phrase = tableTextToUtf8(args.required("phrase"));
+    const std::string action = tableTextToUtf8(args.required("action"));
     const int accuracy = args.integer("accuracy", kDefaultAccuracy, 0, 100);
     if (phrase.empty())
         throw UsageError("the phrase must not be empty");
-    if (phrase.size() > 255 || action.size() > 255)
-        throw UsageError("phrase and action hold at most 255 characters");
+    // A record holds 255 bytes; a longer text is refused rather than cut, so
+    // the phrase the user hears back is the one they typed.
+    if (phrase.size() > kMaxTableTextBytes || action.size() > kMaxTableTextBytes)
+        throw UsageError("phrase and action hold at most 255 bytes of UTF-8 text");
 
     EngineSession session(args, out);
     TVREngine32& engine = session.engine();
+    if (!TVREngine32::FileExists(engine.sampleStorePath())) {
+        // The engine has said why; training now would save a table whose
+        // recordings are lost.
+        err << "The recordings cannot be kept, so nothing was trained; the table was left as it was.\n";
+        return 1;
+    }
 
-    if (TVREngine32::FileExists(tablePath))
+    // Held until the table is saved, so a second train into the same table
+    // waits instead of overwriting this one's voice command.
+    const TableLock lock(tablePath, TableLock::defaultWait());
+    if (!lock.createdTable() && TVREngine32::FileExists(tablePath))
         openTableFile(engine, tablePath);
 
     int slot = 0;
     for (int s = 1; s <= kMaxVoiceCommands; ++s) {
         const VoiceCommandRecord* record = engine.table().record(s);
-        const std::string existing = record ? record->phrase : std::string();
+        const std::string existing = record ? tableTextToUtf8(record->phrase) : std::string();
         if (existing == phrase) {
             err << "The table already has a voice command \"" << phrase << "\" (slot " << s << ").\n";
             return 2;
@@ -74,8 +89,15 @@ int trainCommand(const Args& argv, std::ostream& out, std::ostream& err)
     engine.setAccuracy(accuracy);
     engine.Train();
 
+    const int heard = presentSamples(engine, slot);
+    if (heard < kSamplesPerCommand) {
+        // A half-trained record would make the next attempt a "duplicate".
+        err << "Training \"" << phrase << "\" failed: heard " << heard << " of the " << kSamplesPerCommand
+            << " repetitions needed; the table was left as it was.\n";
+        return 1;
+    }
     saveTableFile(engine, tablePath);
-    return presentSamples(engine, slot) == kSamplesPerCommand ? 0 : 1;
+    return 0;
 }
 
 } // namespace larkspur::cli

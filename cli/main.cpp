@@ -4,6 +4,7 @@
 #include "cli/Commands.h"
 #include "cli/SendKeysCommand.h"
 #include "engine/FileError.h"
+#include "engine/SignalCleanup.h"
 
 #include <iostream>
 #include <map>
@@ -24,6 +25,9 @@ const char* const kUsage =
 int main(int argc, char** argv)
 {
     using namespace larkspur::cli;
+    // A signal or a file-size limit must not leave the sample store or a
+    // half-written table behind.
+    larkspur::installSignalCleanup();
     using Command = int (*)(const Args&, std::ostream&, std::ostream&);
     const std::map<std::string, Command> commands = {
         {"train", trainCommand},

@@ -1,12 +1,15 @@
 #include "engine/AtomicFileWriter.h"
 
 #include "engine/FileError.h"
+#include "engine/RegularFile.h"
+#include "engine/RuntimeFolder.h"
+#include "engine/SignalCleanup.h"
+#include "engine/StaleFileSweeper.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,11 +19,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Follows symbolic links (also one whose target does not exist yet), so the
+// save replaces the linked file and the link stays a link.
 std::string resolvedTarget(const std::string& target)
 {
-    std::error_code ec;
-    const fs::path real = fs::canonical(target, ec);
-    return ec ? target : real.string();
+    fs::path path(target);
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(path, ec)) || ec)
+            return path.string();
+        const fs::path next = fs::read_symlink(path, ec);
+        if (ec)
+            return path.string();
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    throw makeFileError(ELOOP, "save", target);
 }
 
 std::string folderOf(const std::string& path)
@@ -43,19 +56,24 @@ void syncFolder(const std::string& folder)
 
 AtomicFileWriter::AtomicFileWriter(const std::string& target) : m_target(resolvedTarget(target))
 {
+    // A device node, pipe or folder is never replaced by a regular file.
+    requireRegularOrAbsent(m_target);
+    sweepStaleTemporaries(m_target);
     const fs::path targetPath(m_target);
-    const std::string stem = folderOf(m_target) + "/." + targetPath.filename().string() + ".";
-    std::random_device random;
+    // The pid in the name lets a later process tell a dead save's leftover from
+    // a save in progress.
+    const std::string stem =
+        folderOf(m_target) + "/." + targetPath.filename().string() + "." + std::to_string(::getpid()) + "-";
     for (int attempt = 0;; ++attempt) {
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, "%08x.tmp", static_cast<unsigned>(random()));
-        std::string candidate = stem + suffix;
+        std::string candidate = stem + randomNamePart() + ".tmp";
         try {
             // 0666 less the umask: what creating the target directly would give.
+            addCleanupPath(candidate);
             m_file = FileHandle::createNew(candidate, 0666);
             m_tempPath = std::move(candidate);
             break;
         } catch (const EInOutError& error) {
+            removeCleanupPath(candidate);
             if (error.errorCode() != EEXIST || attempt == 20)
                 throw makeFileError(error.errorCode(), "create", m_target);
         }
@@ -69,6 +87,8 @@ AtomicFileWriter::~AtomicFileWriter()
 {
     if (!m_committed && !m_tempPath.empty())
         ::unlink(m_tempPath.c_str());
+    if (!m_tempPath.empty())
+        removeCleanupPath(m_tempPath);
 }
 
 void AtomicFileWriter::commit()
@@ -78,6 +98,7 @@ void AtomicFileWriter::commit()
     if (::rename(m_tempPath.c_str(), m_target.c_str()) != 0)
         throw makeFileError(errno, "replace", m_target);
     m_committed = true;
+    removeCleanupPath(m_tempPath);
     syncFolder(folderOf(m_target));
 }
 

@@ -28,6 +28,14 @@ public:
     virtual std::optional<std::string> askSaveFileName(const std::string& filter) = 0;
 };
 
+// Yes/no questions the engine asks before a step that could lose work.
+class EngineQuestions {
+public:
+    virtual ~EngineQuestions() = default;
+    // True for Yes.
+    virtual bool askYesNo(const std::string& text) = 0;
+};
+
 // Millisecond tick counter; wraps like a 32-bit counter.
 class Clock {
 public:
@@ -73,6 +81,8 @@ struct EnginePlatform {
     Clock* clock = nullptr;
     EventPump* pump = nullptr;
     CalibrationView* calibrationView = nullptr;
+    // Without it every question is answered Yes.
+    EngineQuestions* questions = nullptr;
     // Where the sample store lives; empty picks a private file for this process.
     std::string sampleStorePath;
 };

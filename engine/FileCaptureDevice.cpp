@@ -1,6 +1,7 @@
 #include "engine/FileCaptureDevice.h"
 
 #include "engine/EngineTypes.h"
+#include "engine/FileError.h"
 #include "engine/WavFile.h"
 
 #include <algorithm>
@@ -19,17 +20,45 @@ std::chrono::steady_clock::duration durationOf(int samples)
 } // namespace
 
 FileCaptureDevice::FileCaptureDevice(std::vector<uint8_t> samples, Pacing pacing)
-    : m_samples(std::move(samples)), m_pacing(pacing)
+    : m_samples(std::move(samples)), m_length(m_samples.size()), m_pacing(pacing)
 {
+}
+
+FileCaptureDevice::FileCaptureDevice(Pacing pacing, std::unique_ptr<WavReader> reader)
+    : m_reader(std::move(reader)), m_length(static_cast<size_t>(m_reader->dataLength())), m_pacing(pacing)
+{
+}
+
+FileCaptureDevice::~FileCaptureDevice() = default;
+
+void FileCaptureDevice::setLooping(bool on)
+{
+    // A looping recording is replayed from memory: read what is left of a
+    // streamed file once (the demo recording is small).
+    if (on && m_reader) {
+        std::vector<uint8_t> rest(m_length - m_position);
+        std::size_t got = 0;
+        try {
+            got = m_reader->read(std::span<uint8_t>(rest.data(), rest.size()));
+        } catch (const EInOutError&) {
+            got = 0;
+        }
+        rest.resize(got);
+        m_samples = std::move(rest);
+        m_reader.reset();
+        m_length = m_samples.size();
+        m_position = 0;
+    }
+    m_looping = on;
 }
 
 std::unique_ptr<FileCaptureDevice> FileCaptureDevice::fromWavFile(const std::string& path, std::string& error,
                                                                   Pacing pacing)
 {
-    auto samples = loadCaptureSamples(path, error);
-    if (!samples)
+    auto reader = WavReader::open(path, error);
+    if (!reader)
         return nullptr;
-    return std::make_unique<FileCaptureDevice>(std::move(*samples), pacing);
+    return std::make_unique<FileCaptureDevice>(pacing, std::move(reader));
 }
 
 int FileCaptureDevice::open()
@@ -38,7 +67,7 @@ int FileCaptureDevice::open()
         return kAlreadyOpen;
     // Every buffer the engine queues holds at least one block, so a stream
     // with less left can deliver nothing more.
-    if (m_looping ? m_samples.empty() : remaining() < kBlockLength)
+    if (m_looping ? m_length == 0 : remaining() < kBlockLength)
         return kEndOfInput;
     m_open = true;
     m_started = false;
@@ -64,16 +93,30 @@ int FileCaptureDevice::addBuffer(CaptureBuffer& buffer)
     if (isQueued(buffer))
         return kStillQueued;
     const auto length = static_cast<size_t>(buffer.length);
-    if (m_looping && !m_samples.empty()) {
+    if (m_looping && m_length > 0) {
         // The recording starts over where it ends; the stream goes on counting.
         for (size_t i = 0; i < length; ++i) {
             buffer.data[i] = m_samples[m_position];
-            m_position = m_position + 1 == m_samples.size() ? 0 : m_position + 1;
+            m_position = m_position + 1 == m_length ? 0 : m_position + 1;
         }
     } else {
-        if (m_samples.size() - m_position < length)
+        if (m_length - m_position < length)
             return kEndOfInput;
-        std::copy_n(m_samples.begin() + static_cast<std::ptrdiff_t>(m_position), length, buffer.data);
+        if (m_reader) {
+            std::size_t got = 0;
+            try {
+                got = m_reader->read(std::span<uint8_t>(buffer.data, length));
+            } catch (const EInOutError&) {
+                got = 0;
+            }
+            if (got < length) {
+                // The file failed or was cut short under us: the stream ends here.
+                m_length = m_position;
+                return kReadError;
+            }
+        } else {
+            std::copy_n(m_samples.begin() + static_cast<std::ptrdiff_t>(m_position), length, buffer.data);
+        }
         m_position += length;
     }
     buffer.bytesRecorded = buffer.length;
@@ -177,6 +220,8 @@ std::string FileCaptureDevice::errorText(int code)
         return "buffer still queued";
     case kInvalidBuffer:
         return "invalid buffer";
+    case kReadError:
+        return "the recording could not be read to its end";
     }
     // Never empty: an error without text would go unreported.
     return "capture error " + std::to_string(code);

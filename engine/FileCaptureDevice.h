@@ -25,6 +25,8 @@
 
 namespace larkspur {
 
+class WavReader;
+
 class FileCaptureDevice : public CaptureDevice {
 public:
     enum class Pacing { Immediate, RealTime };
@@ -36,18 +38,24 @@ public:
         kNotPrepared,
         kStillQueued,
         kInvalidBuffer,
+        kReadError,
     };
 
     explicit FileCaptureDevice(std::vector<uint8_t> samples, Pacing pacing = Pacing::Immediate);
-    // Reads an 8-bit unsigned mono 11025 Hz WAV file; nullptr and a message otherwise.
+    // Streams the samples from a reader, a buffer at a time.
+    FileCaptureDevice(Pacing pacing, std::unique_ptr<WavReader> reader);
+    ~FileCaptureDevice() override;
+    // Streams an 8-bit unsigned mono 11025 Hz WAV file (memory stays flat
+    // whatever its length); nullptr and a one-line message otherwise.
     static std::unique_ptr<FileCaptureDevice> fromWavFile(const std::string& path, std::string& error,
                                                           Pacing pacing = Pacing::Immediate);
 
     // Stream index of the next sample to be delivered.
     int64_t position() const { return m_delivered; }
     // Samples left before the end of input; without looping only.
-    int64_t remaining() const { return static_cast<int64_t>(m_samples.size() - m_position); }
-    void setLooping(bool on) { m_looping = on; }
+    int64_t remaining() const { return static_cast<int64_t>(m_length - m_position); }
+    // Starts the recording over at its end (a streamed file is then held in memory).
+    void setLooping(bool on);
     bool looping() const { return m_looping; }
     bool isOpen() const { return m_open; }
 
@@ -76,8 +84,10 @@ private:
     void releaseAllBuffers();
     void scheduleQueued();
 
-    std::vector<uint8_t> m_samples;
-    // Index of the next sample in the recording, and samples delivered so far.
+    std::vector<uint8_t> m_samples;      // the whole stream, or empty when streaming
+    std::unique_ptr<WavReader> m_reader; // the stream, read as it is delivered
+    size_t m_length = 0;
+    // Index of the next sample in the recording; samples delivered so far below.
     size_t m_position = 0;
     int64_t m_delivered = 0;
     bool m_looping = false;

@@ -1,6 +1,7 @@
 #include "engine/FileHandle.h"
 
 #include "engine/FileError.h"
+#include "engine/RegularFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -49,7 +50,7 @@ FileHandle& FileHandle::operator=(FileHandle&& other) noexcept
 
 FileHandle FileHandle::openForReading(const std::string& path)
 {
-    return FileHandle(openOrThrow(path, O_RDONLY, 0, "open"), path);
+    return FileHandle(openRegularFileForReading(path), path);
 }
 
 FileHandle FileHandle::openForUpdate(const std::string& path)

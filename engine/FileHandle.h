@@ -18,6 +18,7 @@ public:
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
 
+    // A regular file only: pipes, devices and folders are refused without blocking.
     static FileHandle openForReading(const std::string& path);
     // Read and write an existing file; a symbolic link is refused.
     static FileHandle openForUpdate(const std::string& path);

@@ -3,7 +3,11 @@
 #include "engine/AtomicFileWriter.h"
 #include "engine/FileError.h"
 #include "engine/FileHandle.h"
+#include "engine/RuntimeFolder.h"
+#include "engine/SignalCleanup.h"
+#include "engine/StaleFileSweeper.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -23,17 +27,33 @@ int64_t recordOffset(int slot)
     return static_cast<int64_t>(slot - 1) * kSampleRecordSize;
 }
 
+// A companion never holds more than one record per slot; anything beyond is
+// not ours to copy (a companion linked to an endless device would fill the disk).
+constexpr int64_t kMaxStoreBytes = int64_t{kMaxVoiceCommands} * kSampleRecordSize;
+
 // Replaces whatever is at path (a stale store, a planted link) by a new empty file.
 FileHandle createFresh(const std::string& path)
 {
     if (::unlink(path.c_str()) != 0 && errno != ENOENT)
         throw makeFileError(errno, "delete", path);
+    addCleanupPath(path);
     return FileHandle::createNew(path, kOwnerOnly);
 }
 
 } // namespace
 
-SampleStore::SampleStore(std::string path) : m_path(path.empty() ? nextDefaultPath() : std::move(path)) {}
+SampleStore::SampleStore(std::string path) : m_path(std::move(path))
+{
+    if (!m_path.empty())
+        return;
+    try {
+        m_path = nextDefaultPath();
+    } catch (const EInOutError& error) {
+        // No folder for the store: the engine goes on without playback and
+        // create() reports why.
+        m_unavailable = error.what();
+    }
+}
 
 std::string SampleStore::nextDefaultPath()
 {
@@ -41,21 +61,22 @@ std::string SampleStore::nextDefaultPath()
     static std::atomic<int> instances{0};
     const int instance = ++instances;
 
-    std::filesystem::path folder;
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && *runtime)
-        folder = runtime;
-    else
-        folder = std::filesystem::temp_directory_path();
-    std::string name = "larkspur-VCWaves-" + std::to_string(::getpid());
+    const std::string folder = privateRuntimeFolder();
+    if (instance == 1)
+        sweepStaleStores(folder);
+    // The random part keeps processes of other pid namespaces sharing the
+    // folder apart, and makes the name impossible to plant in advance.
+    std::string name = "larkspur-VCWaves-" + std::to_string(::getpid()) + "-" + randomNamePart();
     if (instance > 1)
         name += "-" + std::to_string(instance);
-    return (folder / (name + ".tmp")).string();
+    return folder + "/" + name + ".tmp";
 }
 
 bool SampleStore::exists() const
 {
-    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_path.empty())
+        return false;
+    const int fd = ::open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return false;
     ::close(fd);
@@ -64,6 +85,8 @@ bool SampleStore::exists() const
 
 void SampleStore::create()
 {
+    if (m_path.empty())
+        throw EInOutError(EIO, m_unavailable);
     FileHandle file = createFresh(m_path);
     const SampleRecordBytes empty{};
     file.writeAll(empty);
@@ -72,7 +95,10 @@ void SampleStore::create()
 
 void SampleStore::remove()
 {
+    if (m_path.empty())
+        return;
     ::unlink(m_path.c_str());
+    removeCleanupPath(m_path);
 }
 
 int SampleStore::recordCount() const
@@ -115,11 +141,14 @@ void SampleStore::copyFrom(const std::string& companion)
     FileHandle source = FileHandle::openForReading(companion);
     FileHandle target = createFresh(m_path);
     std::vector<uint8_t> chunk(kCopyChunk);
-    for (;;) {
-        const std::size_t n = source.readUpTo(chunk);
+    int64_t copied = 0;
+    while (copied < kMaxStoreBytes) {
+        const auto want = static_cast<std::size_t>(std::min<int64_t>(kCopyChunk, kMaxStoreBytes - copied));
+        const std::size_t n = source.readUpTo(std::span<uint8_t>(chunk).first(want));
         if (n == 0)
             break;
         target.writeAll(std::span<const uint8_t>(chunk).first(n));
+        copied += static_cast<int64_t>(n);
     }
     target.close();
 }

@@ -20,8 +20,9 @@ public:
     explicit SampleStore(std::string path = {});
     const std::string& path() const { return m_path; }
 
-    // $XDG_RUNTIME_DIR (else the temp folder)/larkspur-VCWaves-<pid>.tmp; every
-    // further call in the same process adds a counter (-2, -3, ...).
+    // <private runtime folder>/larkspur-VCWaves-<pid>-<random>.tmp; every further
+    // call in the same process adds a counter (-2, -3, ...). The first call
+    // removes stores that killed processes of this user left behind.
     static std::string nextDefaultPath();
 
     bool exists() const;
@@ -39,14 +40,15 @@ public:
     // Reads slot's record; a store without that record is an EInOutError.
     SampleRecordBytes load(int slot) const;
 
-    // Replaces the store by a byte copy of companion.
+    // Replaces the store by a byte copy of companion, at most 512 records long.
     void copyFrom(const std::string& companion);
     // Writes companion from record 1 and from every further record whose slot
     // keepSlot accepts, in slot order, until the store ends.
     void copyTo(const std::string& companion, const std::function<bool(int slot)>& keepSlot) const;
 
 private:
-    std::string m_path;
+    std::string m_path;         // empty when no folder for the store could be made
+    std::string m_unavailable;  // why, for create()
 };
 
 } // namespace larkspur

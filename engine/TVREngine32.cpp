@@ -47,7 +47,13 @@ TVREngine32::TVREngine32(EnginePlatform platform)
     }
     m_blockStreamPositions.fill(-1);
     m_stopRequest = true;
-    CreateSampleStore();
+    try {
+        CreateSampleStore();
+    } catch (const EInOutError& error) {
+        // Without a store the engine still recognises and trains; only
+        // playback and plotting of trained commands are missing.
+        showMessage(std::string(error.what()) + "\rCan not plot and playback trained voice commands!");
+    }
 }
 
 TVREngine32::~TVREngine32()

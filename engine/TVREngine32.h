@@ -16,6 +16,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -199,6 +200,17 @@ private:
     std::string m_plotData;
 
     bool m_stopRequest = true;
+    // The table file as it was when this engine last read or wrote it, so a
+    // save can tell that another program changed it meanwhile.
+    struct FileIdentity {
+        std::string path;
+        uint64_t device = 0, inode = 0;
+        int64_t size = 0, modifiedNs = 0;
+        bool operator==(const FileIdentity&) const = default;
+    };
+    static std::optional<FileIdentity> identityOf(const std::string& path);
+    bool confirmSaveOverChangedTable();
+    std::optional<FileIdentity> m_tableIdentity;
     VoiceCommandTable m_table;
     SampleStore m_sampleStore;
     MatchWorkspace m_matchWorkspace;

@@ -6,6 +6,7 @@
 #include "engine/TableFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace larkspur {
@@ -59,6 +60,7 @@ void TVREngine32::OpenTable()
         throw;
     }
     m_tableTrained = k > 0;
+    m_tableIdentity = identityOf(m_fileName);
 
     RestoreSampleStore(CompanionFileName(m_fileName));
 }
@@ -94,8 +96,38 @@ void TVREngine32::SaveTableAs()
 
 void TVREngine32::writeTableFile()
 {
-    larkspur::writeTableFile(m_fileName, m_table);
+    if (!confirmSaveOverChangedTable())
+        return;
+    // The companion goes first: a save cut short between the two files then
+    // leaves the old table with recordings for all its phrases, never a new
+    // phrase without its recording. Each file is synced before its rename and
+    // the folder after it.
     SaveSampleStore(CompanionFileName(m_fileName));
+    larkspur::writeTableFile(m_fileName, m_table);
+    m_tableIdentity = identityOf(m_fileName);
+}
+
+std::optional<TVREngine32::FileIdentity> TVREngine32::identityOf(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return FileIdentity{path, static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+                        static_cast<int64_t>(info.st_size),
+                        int64_t{info.st_mtim.tv_sec} * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
+bool TVREngine32::confirmSaveOverChangedTable()
+{
+    // Only a file this engine read or wrote can have changed behind its back.
+    if (!m_tableIdentity || m_tableIdentity->path != m_fileName)
+        return true;
+    const std::optional<FileIdentity> now = identityOf(m_fileName);
+    if (!now || *now == *m_tableIdentity || !m_platform.questions)
+        return true;
+    return m_platform.questions->askYesNo("The table " + m_fileName
+                                          + " was changed by another program since it was opened; "
+                                            "do you want to save over it?");
 }
 
 std::string TVREngine32::CompanionFileName(const std::string& name)
@@ -118,7 +150,8 @@ bool TVREngine32::FileExists(const std::string& name)
 {
     if (name.empty())
         return false;
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: a FIFO must not stall the program here.
+    const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return false;
     ::close(fd);

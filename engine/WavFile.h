@@ -3,7 +3,10 @@
 // against the bytes actually present) and building the 8-bit mono image the
 // engine plays utterances from.
 
+#include "engine/FileHandle.h"
+
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -43,6 +46,30 @@ public:
 private:
     WavFormat m_format;
     std::vector<uint8_t> m_data;
+};
+
+// Reads the samples of an 8-bit unsigned mono 11025 Hz WAV file in order,
+// a buffer at a time, so a recording of any length takes no more memory than
+// its header. Lengths are checked exactly as WavFile::parse checks them.
+class WavReader {
+public:
+    // nullptr and a one-line error starting with the path for anything that is
+    // not a regular file holding capture-format audio.
+    static std::unique_ptr<WavReader> open(const std::string& path, std::string& error);
+
+    const WavFormat& format() const { return m_format; }
+    int64_t dataLength() const { return m_dataLength; }
+    int64_t remaining() const { return m_dataLength - m_position; }
+    // Fills out from the next samples; fewer at the end of the data (or when
+    // the file was cut short meanwhile). Throws EInOutError on a read error.
+    std::size_t read(std::span<uint8_t> out);
+
+private:
+    WavReader() = default;
+    FileHandle m_file;
+    WavFormat m_format;
+    int64_t m_dataLength = 0;
+    int64_t m_position = 0;
 };
 
 // Loads a file that must hold 8-bit unsigned mono PCM at 11025 Hz; anything

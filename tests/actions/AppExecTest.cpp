@@ -199,6 +199,29 @@ TEST_F(AppExecReal, MissingProgramIsErrorTwo)
     EXPECT_EQ(app.LastProcessId(), 0);
 }
 
+// A program named in a folder is that folder's program or nothing: a program
+// of the same name along PATH must never start instead.
+TEST_F(AppExecReal, MissingProgramInANamedFolderNeverStartsOneFromPath)
+{
+    test::TempDir onPath;
+    {
+        std::ofstream(onPath.file("TOOL.EXE")) << "#!/bin/sh\ntouch " << dir.file("wrong-program-ran") << "\n";
+    }
+    ::chmod(onPath.file("TOOL.EXE").c_str(), 0755);
+    const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    ::setenv("PATH", (onPath.path() + ":" + savedPath).c_str(), 1);
+    app.setExeName("TOOL.EXE");
+    app.setExePath(dir.path() + "/");
+    app.setWait(true);
+    for (const bool changeDir : {true, false}) {
+        app.setChangeDir(changeDir);
+        EXPECT_EQ(failure<EAppExecWinExec>(app), "File was not found");
+        EXPECT_EQ(app.ErrNo(), 2);
+    }
+    ::setenv("PATH", savedPath.c_str(), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("wrong-program-ran")));
+}
+
 TEST_F(AppExecReal, MissingFolderIsErrorThree)
 {
     app.setExeName(dir.file("gone/prog"));

@@ -335,7 +335,8 @@ TEST_F(Dispatch, ProgramStartedOnceIsBroughtToTheFrontWhileItsWindowIsOpen)
     launcher.nextSpawn = {4242, 0};
     recognise(9);
     ASSERT_EQ(launcher.spawned.size(), 1u);
-    EXPECT_EQ(launcher.spawned[0], (std::vector<std::string>{"editor"}));
+    // The program of that folder by its full path, never a namesake along PATH.
+    EXPECT_EQ(launcher.spawned[0], (std::vector<std::string>{program}));
     EXPECT_EQ(dispatch.launchRecord(9).processId, 4242);
     EXPECT_EQ(dispatch.launchRecord(9).fileName, "editor");
 

@@ -221,7 +221,7 @@ TEST(FileCaptureDevice, ReadsItsSamplesFromAWavFile)
 
     test::writeBytes(dir.file("stereo.wav"), test::WaveBuilder().fmt(1, 2, 11025, 8).data({1, 2}).image());
     EXPECT_FALSE(Device::fromWavFile(dir.file("stereo.wav"), error));
-    EXPECT_NE(error.find("(this file is 8-bit stereo 11025 Hz)"), std::string::npos) << error;
+    EXPECT_NE(error.find(": stereo; larkspur needs 8-bit unsigned mono at 11025 Hz"), std::string::npos) << error;
 }
 
 // Real-time pacing, with 10 ms blocks so the test stays fast. Only order and

@@ -1,12 +1,15 @@
 // Opens arbitrary bytes as a table file with a companion, loads recordings,
-// stores one and saves the table again. File errors are expected; crashes,
+// stores one and saves the table again; then streams the same bytes as a
+// recording and compares with reading them whole. File errors are expected; crashes,
 // memory faults and a save that does not reproduce the loaded records are not.
 
 #include "engine/FileError.h"
 #include "engine/RecordCodec.h"
 #include "engine/TVREngine32.h"
+#include "engine/WavFile.h"
 #include "FuzzInput.h"
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -97,6 +100,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         again.OpenTable();
         if (encodedTable(again) != encodedTable(engine))
             __builtin_trap();
+    }
+
+    // The same bytes as a recording: the streaming reader must accept exactly
+    // what the whole-image parser accepts and deliver the same samples.
+    const std::string wav = g_folder + "/in.wav";
+    writeFile(wav, {data, size});
+    std::string streamError, wholeError;
+    auto reader = WavReader::open(wav, streamError);
+    const auto whole = loadCaptureSamples(wav, wholeError);
+    if (bool(reader) != bool(whole))
+        __builtin_trap();
+    if (reader) {
+        std::vector<uint8_t> streamed;
+        std::array<uint8_t, 1320> block{};
+        while (const std::size_t n = reader->read(block))
+            streamed.insert(streamed.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(n));
+        if (streamed != *whole)
+            __builtin_trap();
+    } else if (streamError != wholeError) {
+        __builtin_trap();
     }
     return 0;
 }

@@ -7,6 +7,7 @@
 
 #include "app/TPlotFrm.h"
 #include "app/TTrainFrm.h"
+#include "engine/TVREngine32.h"
 #include "engine/WavFile.h"
 
 #include <QFrame>
@@ -209,6 +210,42 @@ private slots:
         QCOMPARE(window->state().selectedVoiceCommand, 0);
         QVERIFY(edit("EdVCTxt")->isReadOnly() && edit("EdVCAct")->isReadOnly());
         QVERIFY(edit("EdVCAct")->text().isEmpty());
+    }
+
+    // Older tables hold Windows-1252 text, new ones UTF-8: the lists show
+    // both alike, look-ups find them by what is shown, and texts longer
+    // than a record holds are cut between characters.
+    void olderSingleByteTextIsListedFoundAndKept()
+    {
+        TVREngine32& engine = window->engine();
+        engine.setVCRecord(1);
+        engine.setVoiceCommand("caf\xe9");
+        engine.setCommandString("^c");
+        engine.UpdateVCRecord();
+        r->markTrained(1);
+        open("EditPanel");
+        const QString cafe = QString::fromUtf8("caf\xc3\xa9");
+        QCOMPARE(r->entries("EditList"), QStringList({cafe}));
+
+        QVERIFY(r->pick("EditList", cafe));
+        QCOMPARE(window->state().selectedVoiceCommand, 1);
+        QCOMPARE(edit("EdVCTxt")->text(), cafe);
+        edit("EdVCAct")->setText(QStringLiteral("^v"));
+        r->click("EdUpdateBtn");
+        // Only the action changed: no re-training, the phrase keeps its bytes.
+        QVERIFY(r->rig.boxes.shown.isEmpty());
+        QCOMPARE(r->phraseIn(1), std::string("caf\xe9"));
+        QVERIFY(engine.table().record(1)->trained != 0);
+
+        // The same phrase typed again is already in the table.
+        open("CreatePanel");
+        r->accept(cafe, QStringLiteral("^x"));
+        QVERIFY(r->phraseIn(2).empty());
+
+        const QString longPhrase(200, QChar(0xe9));
+        r->accept(longPhrase, QStringLiteral("^y"));
+        QCOMPARE(r->phraseIn(2).size(), std::size_t(254));
+        QCOMPARE(QString::fromStdString(r->phraseIn(2)), QString(127, QChar(0xe9)));
     }
 
     void enterAndEscapeWorkTheButtonsOfThePanelShown()

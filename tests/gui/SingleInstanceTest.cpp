@@ -12,6 +12,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <csignal>
+#include <fcntl.h>
+#include <functional>
+#include <memory>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -58,6 +67,46 @@ void writeQuietWave(const QString& path)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(wave);
+}
+
+QProcessEnvironment testEnvironment(const QString& home)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return env;
+}
+
+// A process of another user listening at path, until killed. 0 when this
+// test cannot change user (not root).
+pid_t listenAsAnotherUser(const QByteArray& path)
+{
+    if (::geteuid() != 0)
+        return 0;
+    const pid_t pid = ::fork();
+    if (pid != 0)
+        return pid;
+    // Nothing of the test's output or files stays open in the stranger.
+    const int devNull = ::open("/dev/null", O_RDWR);
+    for (int fd = 0; fd < 3; ++fd)
+        ::dup2(devNull, fd);
+    for (int fd = 3; fd < 1024; ++fd)
+        ::close(fd);
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+        ::_exit(1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 8) != 0)
+        ::_exit(2);
+    for (;;) {
+        const int client = ::accept(fd, nullptr, nullptr);
+        char buffer[64];
+        if (client >= 0 && ::read(client, buffer, sizeof buffer) >= 0)
+            ::close(client);
+    }
 }
 
 } // namespace
@@ -113,6 +162,70 @@ private slots:
 
         first.kill();
         first.waitForFinished();
+    }
+
+    // Without a runtime folder the guard's socket goes into a folder of this
+    // user's own in the temp folder, where nobody else can take the name.
+    void withoutRuntimeFolderTheSocketIsPrivate()
+    {
+        QTemporaryDir root;
+        const QString home = root.path() + QStringLiteral("/home");
+        QVERIFY(QDir().mkpath(home));
+        const QString wave = root.path() + QStringLiteral("/quiet.wav");
+        writeQuietWave(wave);
+        QProcessEnvironment env = testEnvironment(home);
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        env.insert(QStringLiteral("TMPDIR"), root.path());
+
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(LARKSPUR_BINARY), {QStringLiteral("--input"), wave});
+        QVERIFY(program.waitForStarted());
+        const QString folder = root.path() + QStringLiteral("/larkspur-%1").arg(getuid());
+        const QString socket = folder + QStringLiteral("/Larkspur-QTX-98-%1.instance").arg(getuid());
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 15000);
+        QCOMPARE(QFile::permissions(folder) & 0x0077, QFileDevice::Permissions());
+        QVERIFY(!QFileInfo::exists(root.path() + QStringLiteral("/Larkspur-QTX-98-%1.instance").arg(getuid())));
+        program.kill();
+        program.waitForFinished();
+    }
+
+    // Another user listening at the guard's name is not a running instance:
+    // the program starts instead of ending silently.
+    void aListenerOfAnotherUserIsIgnored()
+    {
+        QTemporaryDir root;
+        const QString runtime = root.path() + QStringLiteral("/shared");
+        const QString home = root.path() + QStringLiteral("/home");
+        QVERIFY(QDir().mkpath(runtime));
+        QVERIFY(QDir().mkpath(home));
+        ::chmod(root.path().toLocal8Bit().constData(), 0755);
+        ::chmod(runtime.toLocal8Bit().constData(), 0777);
+        const QString socket = runtime + QStringLiteral("/Larkspur-QTX-98-%1.instance").arg(getuid());
+        const pid_t stranger = listenAsAnotherUser(socket.toLocal8Bit());
+        if (stranger == 0)
+            QSKIP("needs root to listen as another user");
+        // Ends the stranger however this test ends.
+        const std::unique_ptr<void, std::function<void(void*)>> endStranger(reinterpret_cast<void*>(1), [stranger](void*) {
+            ::kill(stranger, SIGKILL);
+            ::waitpid(stranger, nullptr, 0);
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 5000);
+        const QString wave = root.path() + QStringLiteral("/quiet.wav");
+        writeQuietWave(wave);
+        QProcessEnvironment env = testEnvironment(home);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(LARKSPUR_BINARY), {QStringLiteral("--input"), wave});
+        QVERIFY(program.waitForStarted());
+        // Still running once its sample store exists: it did not give way.
+        QTRY_VERIFY_WITH_TIMEOUT(!QDir(runtime).entryList({QStringLiteral("larkspur-VCWaves-*")}, QDir::Files).isEmpty(),
+                                 15000);
+        QCOMPARE(program.state(), QProcess::Running);
+        program.kill();
+        program.waitForFinished();
     }
 };
 

@@ -197,7 +197,9 @@ private slots:
         auto window = rig.create();
         rig.start(*window);
 
-        QCOMPARE(rig.boxes.texts(), QStringList{kMissingTable});
+        // The message names the path that was tried.
+        QCOMPARE(rig.boxes.texts(),
+                 QStringList{kMissingTable + QLatin1Char('\n') + rig.programDir.path() + QStringLiteral("/nothing-here.ear")});
         QCOMPARE(window->engine().TableName(), std::string("Untitled"));
         QVERIFY(rig.modes.requests.isEmpty());
         QVERIFY(window->state().voiceOperationsEnabled);
@@ -255,6 +257,11 @@ private slots:
 
         QVERIFY(window->isEnabled());
         QCOMPARE(window->engine().TableName(), std::string("Untitled"));
+        // Not opened, and the user is told so, with the path.
+        QCOMPARE(rig.boxes.texts(),
+                 QStringList{QStringLiteral("The table ") + rig.programDir.path()
+                             + QStringLiteral("/office.ear named on the command line was not opened because Quick "
+                                              "Start Mode is on.")});
         QVERIFY(rig.modes.requests.isEmpty());
         QVERIFY(!window->state().voiceOperationsEnabled);
         auto* timer = window->findChild<QTimer*>(QStringLiteral("QuickStartTimer"));
