@@ -27,11 +27,12 @@ int presentSamples(const TVREngine32& engine, int slot)
 
 int trainCommand(const Args& argv, std::ostream& out, std::ostream& err)
 {
-    const CommandLine args(argv, {"table", "phrase", "action", "input", "device", "accuracy"}, {"realtime"});
+    const CommandLine args(argv, {"table", "phrase", "action", "input", "device", "accuracy", "matcher"}, {"realtime"});
     const std::string tablePath = args.required("table");
     const std::string phrase = args.required("phrase");
     const std::string action = args.required("action");
     const int accuracy = args.integer("accuracy", kDefaultAccuracy, 0, 100);
+    const MatcherKind matcher = matcherOption(args);
     if (phrase.empty())
         throw UsageError("the phrase must not be empty");
     if (phrase.size() > 255 || action.size() > 255)
@@ -72,6 +73,7 @@ int trainCommand(const Args& argv, std::ostream& out, std::ostream& err)
     for (int k = 1; k <= kSamplesPerCommand; ++k)
         engine.SetSampleTrained(k, 0);
     engine.setAccuracy(accuracy);
+    engine.setMatcher(matcher);
     engine.Train();
 
     saveTableFile(engine, tablePath);
