@@ -101,7 +101,7 @@ float DtwDistance(const float* a, int na, const float* b, int nb, int dims, floa
     if (prevLast != nb - 1)
         return kDtwNoPath;
     const float cost = previous[nb - 1];
-    if (cost == kDtwNoPath)
+    if (cost == kDtwNoPath || cost > limit)
         return kDtwNoPath;
     return cost / total;
 }

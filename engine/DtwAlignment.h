@@ -37,8 +37,8 @@ private:
 
 // a and b hold na and nb frames of dims values each. Returns the normalised
 // path cost, or kDtwNoPath when there is no path, a sequence is empty or longer
-// than the workspace, or once it is certain that the result would exceed
-// giveUpAbove (pass kDtwNoPath to always finish). Allocates nothing.
+// than the workspace, or the result would exceed giveUpAbove (pass kDtwNoPath
+// for no limit); it stops as soon as that is certain. Allocates nothing.
 float DtwDistance(const float* a, int na, const float* b, int nb, int dims, float giveUpAbove,
                   DtwWorkspace& workspace);
 
