@@ -108,6 +108,7 @@ public:
     void PlottingClick();
     void ViewTips1Click();
     void PlayBack1Click();
+    void EnhancedMatchingClick();
     void AccuracyScBrChange();
 
     // The size the window must have; applied at creation and every screen update.
@@ -239,6 +240,7 @@ private:
     QPushButton* m_setMixer = nullptr;
     QCheckBox* m_autoClick = nullptr;
     QCheckBox* m_playBack1 = nullptr;
+    QCheckBox* m_enhancedMatching = nullptr;
     TTrackBar* m_accuracyScBr = nullptr;
     TTrackBar* m_confidence = nullptr;
 

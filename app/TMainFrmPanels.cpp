@@ -261,6 +261,10 @@ void TMainFrm::buildAccuracyPanel(QFrame* panel)
     m_confidence->setTickInterval(5);
     m_confidence->setSelection(85, 100);
     addLabel(panel, "100%", QRect(336, 202, 54, 15));
+
+    m_enhancedMatching = named(new QCheckBox(QStringLiteral("Enhanced Matching"), panel), "EnhancedMatching",
+                               "Check this to recognize with the enhanced matcher (Press F1 For Details)", 521);
+    m_enhancedMatching->setGeometry(kLeft, 220, 200, 18);
 }
 
 } // namespace larkspur

@@ -114,6 +114,8 @@ std::optional<std::vector<StoredRepetition>> DecodeRepetitionFile(std::span<cons
         return refuse(problem, "is not a repetition file.");
     if (getLE(bytes, 4, 2) != kRepetitionFileVersion)
         return refuse(problem, "was written by a newer version of the program.");
+    if (getLE(bytes, 6, 2) != 0)
+        return refuse(problem, "is damaged (its header is not valid).");
     const std::size_t bodyEnd = bytes.size() - kTrailerSize;
     if (Crc32(bytes.first(bodyEnd)) != static_cast<uint32_t>(getLE(bytes, bodyEnd, 4)))
         return refuse(problem, "is damaged (its checksum does not match).");

@@ -289,6 +289,9 @@ TEST(RepetitionFile, EveryDamageIsRefused)
     Bytes moreCounted = good;
     moreCounted[8] = 3;
     EXPECT_FALSE(DecodeRepetitionFile(resealed(moreCounted)));
+    Bytes fewerCounted = good;
+    fewerCounted[8] = 1;
+    EXPECT_FALSE(DecodeRepetitionFile(resealed(fewerCounted)));
     Bytes zeroLength = good;
     std::fill(zeroLength.begin() + 20, zeroLength.begin() + 24, 0);
     EXPECT_FALSE(DecodeRepetitionFile(resealed(zeroLength)));
