@@ -185,10 +185,10 @@ void EnhancedFeatureExtractor::extract(std::span<const uint8_t> audio, FeatureSe
         v /= static_cast<float>(kept);
 
     out.frames = kept;
-    out.values.assign(static_cast<std::size_t>(kept) * kEnhancedDims, 0.0f);
+    out.values.assign(static_cast<std::size_t>(kept) * kEnhancedStride, 0.0f);
     for (int f = 0; f < kept; ++f) {
         const float* c = m_cepstra.data() + static_cast<std::size_t>(first + f) * kEnhancedCepstra;
-        float* o = out.values.data() + static_cast<std::size_t>(f) * kEnhancedDims;
+        float* o = out.values.data() + static_cast<std::size_t>(f) * kEnhancedStride;
         for (int k = 0; k < kEnhancedCepstra; ++k)
             o[k] = c[k] - cmn[k];
     }
@@ -197,15 +197,15 @@ void EnhancedFeatureExtractor::extract(std::span<const uint8_t> audio, FeatureSe
     for (int d = 1; d <= kDeltaReach; ++d)
         norm += 2.0f * static_cast<float>(d * d);
     for (int f = 0; f < kept; ++f) {
-        float* o = out.values.data() + static_cast<std::size_t>(f) * kEnhancedDims;
+        float* o = out.values.data() + static_cast<std::size_t>(f) * kEnhancedStride;
         for (int k = 0; k < kEnhancedCepstra; ++k) {
             float v = 0.0f;
             for (int d = 1; d <= kDeltaReach; ++d) {
                 const int ahead = std::min(kept - 1, f + d);
                 const int behind = std::max(0, f - d);
                 v += static_cast<float>(d)
-                     * (out.values[static_cast<std::size_t>(ahead) * kEnhancedDims + k]
-                        - out.values[static_cast<std::size_t>(behind) * kEnhancedDims + k]);
+                     * (out.values[static_cast<std::size_t>(ahead) * kEnhancedStride + k]
+                        - out.values[static_cast<std::size_t>(behind) * kEnhancedStride + k]);
             }
             o[kEnhancedCepstra + k] = v / norm;
         }

@@ -22,18 +22,21 @@ namespace larkspur {
 
 inline constexpr int kEnhancedCepstra = 13;
 inline constexpr int kEnhancedDims = 2 * kEnhancedCepstra;
+// Frames are stored this far apart, the rest zeros, so distances run in
+// whole vector lanes.
+inline constexpr int kEnhancedStride = 32;
 inline constexpr int kEnhancedWindow = 256;
 inline constexpr int kEnhancedHop = 110;
 // Longest audio the features look at: 1.2 s plus padding on both sides.
 inline constexpr int kEnhancedMaxAudio = 16384;
 inline constexpr int kEnhancedMaxFrames = 1 + (kEnhancedMaxAudio - kEnhancedWindow) / kEnhancedHop;
 
-// Frame f's values at values[f * kEnhancedDims .. + kEnhancedDims).
+// Frame f's values at values[f * kEnhancedStride .. + kEnhancedDims), zeros up to the next frame.
 struct FeatureSequence {
     int frames = 0;
     std::vector<float> values;
 
-    const float* frame(int f) const { return values.data() + static_cast<std::size_t>(f) * kEnhancedDims; }
+    const float* frame(int f) const { return values.data() + static_cast<std::size_t>(f) * kEnhancedStride; }
 };
 
 class EnhancedFeatureExtractor {

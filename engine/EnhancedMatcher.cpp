@@ -16,12 +16,25 @@ namespace {
 constexpr float kDefaultScale = 6.0f;
 // Utterances shorter than this many frames are not compared.
 constexpr int kMinFrames = 3;
+constexpr int kCoarseStep = 4;
+
+void Coarsen(const FeatureSequence& fine, FeatureSequence& coarse)
+{
+    coarse.frames = (fine.frames + kCoarseStep - 1) / kCoarseStep;
+    coarse.values.resize(static_cast<std::size_t>(coarse.frames) * kEnhancedStride);
+    for (int f = 0; f < coarse.frames; ++f)
+        std::copy_n(fine.frame(f * kCoarseStep), kEnhancedStride,
+                    coarse.values.begin() + static_cast<std::ptrdiff_t>(f) * kEnhancedStride);
+}
 
 } // namespace
 
 EnhancedMatcher::EnhancedMatcher() : m_slots(kMaxVoiceCommands), m_dtw(kEnhancedMaxFrames)
 {
-    m_utterance.values.reserve(static_cast<std::size_t>(kEnhancedMaxFrames) * kEnhancedDims);
+    m_utterance.values.reserve(static_cast<std::size_t>(kEnhancedMaxFrames) * kEnhancedStride);
+    m_utteranceCoarse.values.reserve(static_cast<std::size_t>(kEnhancedMaxFrames) * kEnhancedStride);
+    m_commands.reserve(kMaxVoiceCommands);
+    m_order.reserve(kMaxVoiceCommands);
 }
 
 EnhancedMatcher::~EnhancedMatcher() = default;
@@ -42,6 +55,7 @@ void EnhancedMatcher::storeRepetition(int slot, int k, const SampleTemplate& sam
     const std::size_t n = std::min<std::size_t>(audio.size(), kMaxRepetitionAudio);
     r.audio.assign(audio.begin(), audio.begin() + static_cast<std::ptrdiff_t>(n));
     m_extractor.extract(r.audio, r.features);
+    Coarsen(r.features, r.coarse);
     ++m_repetitionsVersion;
 }
 
@@ -112,7 +126,7 @@ float EnhancedMatcher::measureScale(const Command& command)
         for (int b = a + 1; b < command.count; ++b) {
             const FeatureSequence& x = *command.repetitions[a];
             const FeatureSequence& y = *command.repetitions[b];
-            const float d = DtwDistance(x.values.data(), x.frames, y.values.data(), y.frames, kEnhancedDims,
+            const float d = DtwDistance(x.values.data(), x.frames, y.values.data(), y.frames, kEnhancedStride,
                                         kDtwNoPath, m_dtw);
             if (d != kDtwNoPath) {
                 sum += d;
@@ -147,6 +161,7 @@ void EnhancedMatcher::prepare(const VoiceCommandTable& table)
         for (int k = 0; k < kSamplesPerCommand; ++k) {
             if (record->samples[k].present == 0)
                 continue;
+            command.coarse[command.count] = &state.repetitions[k].coarse;
             command.repetitions[command.count++] = &state.repetitions[k].features;
             fingerprints[k] = state.repetitions[k].fingerprint;
         }
@@ -193,7 +208,7 @@ float EnhancedMatcher::distanceToRepetition(std::span<const uint8_t> audio, int 
         return kDtwNoPath;
     m_extractor.extract(audio, m_utterance);
     return DtwDistance(m_utterance.values.data(), m_utterance.frames, r.features.values.data(), r.features.frames,
-                       kEnhancedDims, kDtwNoPath, m_dtw);
+                       kEnhancedStride, kDtwNoPath, m_dtw);
 }
 
 MatchResult EnhancedMatcher::match(std::span<const uint8_t> audio, const UtteranceTemplate& utterance,
@@ -206,15 +221,27 @@ MatchResult EnhancedMatcher::match(std::span<const uint8_t> audio, const Utteran
         if (m_utterance.frames >= kMinFrames) {
             // The two closest commands; a comparison gives up once it cannot
             // change either of them.
+            Coarsen(m_utterance, m_utteranceCoarse);
+            m_order.clear();
+            for (std::size_t i = 0; i < m_commands.size(); ++i) {
+                const Command& c = m_commands[i];
+                // One repetition is enough to tell near from far.
+                const float proxy = DtwDistance(m_utteranceCoarse.values.data(), m_utteranceCoarse.frames,
+                                                c.coarse[0]->values.data(), c.coarse[0]->frames, kEnhancedStride,
+                                                kDtwNoPath, m_dtw);
+                m_order.emplace_back(proxy, static_cast<int>(i));
+            }
+            std::sort(m_order.begin(), m_order.end());
             float best = kDtwNoPath, second = kDtwNoPath;
             const Command* bestCommand = nullptr;
-            for (const Command& c : m_commands) {
+            for (const auto& [proxy, index] : m_order) {
+                const Command& c = m_commands[static_cast<std::size_t>(index)];
                 float own = kDtwNoPath;
                 for (int i = 0; i < c.count; ++i) {
                     const float limit = std::min(own, second);
                     const FeatureSequence& r = *c.repetitions[i];
                     const float d = DtwDistance(m_utterance.values.data(), m_utterance.frames, r.values.data(),
-                                                r.frames, kEnhancedDims, limit, m_dtw);
+                                                r.frames, kEnhancedStride, limit, m_dtw);
                     own = std::min(own, d);
                 }
                 if (own < best) {

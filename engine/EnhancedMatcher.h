@@ -78,6 +78,7 @@ private:
         uint64_t fingerprint = 0;
         std::vector<uint8_t> audio;
         FeatureSequence features;
+        FeatureSequence coarse;  // every kCoarseStep-th frame, to order the search
         bool stored() const { return !audio.empty(); }
     };
     struct SlotState {
@@ -91,6 +92,7 @@ private:
         int slot = 0;
         int count = 0;
         std::array<const FeatureSequence*, kSamplesPerCommand> repetitions{};
+        std::array<const FeatureSequence*, kSamplesPerCommand> coarse{};
         float scale = 0.0f;
     };
 
@@ -109,6 +111,10 @@ private:
     uint64_t m_repetitionsVersion = 0;   // bumped by every change of the repetitions
     uint64_t m_preparedRepetitions = 0;
     std::vector<Command> m_commands;
+    // The search visits the commands closest by their coarse frames first, so
+    // the limit that lets comparisons give up is tight early.
+    std::vector<std::pair<float, int>> m_order;
+    FeatureSequence m_utteranceCoarse;
     VoiceCommandTable m_fallback;        // the records the table matcher takes
     bool m_fallbackUsed = false;
 };
