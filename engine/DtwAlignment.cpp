@@ -9,7 +9,7 @@ namespace {
 
 // Smallest half width, and the share of the longer sequence it grows to.
 constexpr int kMinRadius = 3;
-constexpr float kRadiusShare = 0.15f;
+constexpr float kRadiusShare = 0.2f;
 
 // The band's column range in row i.
 void bandColumns(int i, int na, int nb, int radius, int& first, int& last)

@@ -11,7 +11,7 @@ namespace {
 constexpr int kFftBins = kEnhancedWindow / 2 + 1;
 constexpr int kMelFilters = 24;
 constexpr float kLowHz = 100.0f;
-constexpr float kHighHz = 5000.0f;
+constexpr float kHighHz = 4000.0f;
 constexpr float kSampleRateHz = 11025.0f;
 constexpr float kPreEmphasis = 0.97f;
 // Mel energies below this (in squared 8-bit units) are treated as this: the

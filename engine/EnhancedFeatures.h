@@ -5,7 +5,7 @@
 // Each frame is 256 samples (23 ms) with a hop of 110 samples (10 ms): the
 // audio's mean is removed, the signal is pre-emphasised (0.97), Hamming
 // windowed and transformed with a 256-point real FFT; 24 triangular mel
-// filters between 100 and 5000 Hz give log energies, whose DCT gives the
+// filters between 100 and 4000 Hz give log energies, whose DCT gives the
 // cepstra c0..c12. The cepstral mean of the utterance is subtracted (so the
 // microphone's colouring and the level drop out), and deltas over +-2 frames
 // are appended: 26 values per frame.
