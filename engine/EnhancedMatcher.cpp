@@ -254,8 +254,8 @@ MatchResult EnhancedMatcher::match(std::span<const uint8_t> audio, const Utteran
             }
             if (bestCommand) {
                 enhanced.bestScore = SaturateToInt32(std::llround(static_cast<double>(best) * kScoreScale));
-                const std::optional<int32_t> confidence = ConfidenceForRatio(best / bestCommand->scale);  // nothing above kMaxRatio
                 const float ratio = best / bestCommand->scale;
+                const std::optional<int32_t> confidence = ConfidenceForRatio(ratio);  // nothing above kMaxRatio
                 const bool clearWinner = second == kDtwNoPath || second >= kMinMargin * best;
                 if (confidence && (ratio <= kSureRatio || clearWinner)) {
                     enhanced.slot = bestCommand->slot;
