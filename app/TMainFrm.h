@@ -136,6 +136,7 @@ public:
     void PlottingClick();
     void ViewTips1Click();
     void PlayBack1Click();
+    void EnhancedMatchingClick();
     void AccuracyScBrChange();
 
     // --- Catalogue of ready-made voice commands and the application finder ------
@@ -299,6 +300,7 @@ private:
     QPushButton* m_setMixer = nullptr;
     QCheckBox* m_autoClick = nullptr;
     QCheckBox* m_playBack1 = nullptr;
+    QCheckBox* m_enhancedMatching = nullptr;
     TTrackBar* m_accuracyScBr = nullptr;
     TTrackBar* m_confidence = nullptr;
 

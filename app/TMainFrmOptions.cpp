@@ -80,6 +80,7 @@ void TMainFrm::configurePropertySaver()
 
     addCheckBox(registry, m_autoClick);
     addCheckBox(registry, m_playBack1);
+    addCheckBox(registry, m_enhancedMatching);
     for (QAction* item : {m_plotting, m_viewTips1, m_voiceButtons, m_alwaysTop, m_quickStart, m_autoIconTray1,
                           m_autoListenafterload1, m_showRecognitionStatusWindow1, m_autoLoadLastTable1})
         addMenuItem(registry, item);
@@ -101,6 +102,7 @@ void TMainFrm::configurePropertySaver()
     connect(m_autoGain, &QCheckBox::clicked, this, &TMainFrm::AutoGainClick);
     connect(m_autoClick, &QCheckBox::toggled, this, [slot = m_autoClickOnClick] { (*slot)(); });
     connect(m_playBack1, &QCheckBox::toggled, this, [slot = m_playBack1OnClick] { (*slot)(); });
+    connect(m_enhancedMatching, &QCheckBox::toggled, this, [this] { EnhancedMatchingClick(); });
     connect(m_plotting, &QAction::triggered, this, [slot = m_plottingOnClick] { (*slot)(); });
     connect(m_viewTips1, &QAction::triggered, this, [slot = m_viewTips1OnClick] { (*slot)(); });
     // Only the user's move of the slider sets the engine's accuracy.
@@ -155,6 +157,11 @@ void TMainFrm::ViewTips1Click()
 void TMainFrm::PlayBack1Click()
 {
     m_engine->setPlayBack(m_playBack1->isChecked());
+}
+
+void TMainFrm::EnhancedMatchingClick()
+{
+    m_engine->setMatcher(m_enhancedMatching->isChecked() ? MatcherKind::Enhanced : MatcherKind::Specified);
 }
 
 void TMainFrm::AccuracyScBrChange()

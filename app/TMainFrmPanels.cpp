@@ -369,6 +369,10 @@ void TMainFrm::buildAccuracyPanel(QFrame* panel)
     m_confidence->setTickInterval(5);
     m_confidence->setSelection(85, 100);
     m_confidence->setMinimumHeight(30);
+    layout->addSpacing(kGroupGap);
+    m_enhancedMatching = named(new QCheckBox(QStringLiteral("Enhanced Matching"), panel), "EnhancedMatching",
+                               "Check this to recognize with the enhanced matcher (Press F1 For Details)", 521);
+    layout->addWidget(m_enhancedMatching);
     layout->addStretch(1);
 }
 

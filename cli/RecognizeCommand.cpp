@@ -13,9 +13,10 @@ namespace larkspur::cli {
 
 int recognizeCommand(const Args& argv, std::ostream& out, std::ostream& err)
 {
-    const CommandLine args(argv, {"table", "input", "device", "accuracy"}, {"realtime"});
+    const CommandLine args(argv, {"table", "input", "device", "accuracy", "matcher"}, {"realtime"});
     const std::string tablePath = args.required("table");
     const int accuracy = args.integer("accuracy", 15, 0, 100);
+    const MatcherKind matcher = matcherOption(args);
     if (!TVREngine32::FileExists(tablePath)) {
         err << "Cannot read the table " << tablePath << ".\n";
         return 1;
@@ -24,6 +25,7 @@ int recognizeCommand(const Args& argv, std::ostream& out, std::ostream& err)
     EngineSession session(args, err);
     TVREngine32& engine = session.engine();
     engine.setAccuracy(accuracy);
+    engine.setMatcher(matcher);
     openTableFile(engine, tablePath);
 
     if (const int failed = prepareToListen(engine, err))

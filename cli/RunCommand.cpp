@@ -91,10 +91,11 @@ std::vector<std::string> keyEvents(const RecordingKeyInjector& recorder)
 
 int runCommand(const Args& argv, std::ostream& out, std::ostream& err)
 {
-    const CommandLine args(argv, {"table", "input", "device", "confidence", "accuracy"}, {"realtime", "dry-run"});
+    const CommandLine args(argv, {"table", "input", "device", "confidence", "accuracy", "matcher"}, {"realtime", "dry-run"});
     const std::string tablePath = args.required("table");
     const int confidence = args.integer("confidence", kDefaultConfidence, 75, 100);
     const int accuracy = args.integer("accuracy", kDefaultAccuracy, 0, 100);
+    const MatcherKind matcher = matcherOption(args);
     const bool dryRun = args.has("dry-run");
     if (!TVREngine32::FileExists(tablePath)) {
         err << "Cannot read the table " << tablePath << ".\n";
@@ -112,6 +113,7 @@ int runCommand(const Args& argv, std::ostream& out, std::ostream& err)
     TVREngine32 engine(platform);
     engine.setPlayBack(false);
     engine.setAccuracy(accuracy);
+    engine.setMatcher(matcher);
     openTableFile(engine, tablePath);
 
     // The desktop: the real one, or recording stand-ins for a dry run and for

@@ -29,13 +29,14 @@ int presentSamples(const TVREngine32& engine, int slot)
 
 int trainCommand(const Args& argv, std::ostream& out, std::ostream& err)
 {
-    const CommandLine args(argv, {"table", "phrase", "action", "input", "device", "accuracy"}, {"realtime"});
+    const CommandLine args(argv, {"table", "phrase", "action", "input", "device", "accuracy", "matcher"}, {"realtime"});
     const std::string tablePath = args.required("table");
     // New table text is UTF-8; an argument in another encoding is read as
     // Windows-1252, like the text of older tables.
     const std::string phrase = tableTextToUtf8(args.required("phrase"));
     const std::string action = tableTextToUtf8(args.required("action"));
     const int accuracy = args.integer("accuracy", kDefaultAccuracy, 0, 100);
+    const MatcherKind matcher = matcherOption(args);
     if (phrase.empty())
         throw UsageError("the phrase must not be empty");
     // A record holds 255 bytes; a longer text is refused rather than cut, so
@@ -87,6 +88,7 @@ int trainCommand(const Args& argv, std::ostream& out, std::ostream& err)
     for (int k = 1; k <= kSamplesPerCommand; ++k)
         engine.SetSampleTrained(k, 0);
     engine.setAccuracy(accuracy);
+    engine.setMatcher(matcher);
     engine.Train();
 
     const int heard = presentSamples(engine, slot);

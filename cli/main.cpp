@@ -14,8 +14,11 @@ namespace {
 const char* const kUsage =
     "usage: larkspur-cli COMMAND [options]\n"
     "  train --table T.EAR --phrase P --action A (--input REC.wav [--realtime] | --device NAME) [--accuracy N]\n"
+    "        [--matcher specified|enhanced]\n"
     "  recognize --table T.EAR (--input TEST.wav [--realtime] | --device NAME) [--accuracy N]\n"
+    "        [--matcher specified|enhanced]\n"
     "  run --table T.EAR (--input F.wav [--realtime] | --device NAME) [--confidence 75] [--accuracy 15] [--dry-run]\n"
+    "        [--matcher specified|enhanced]\n"
     "  dump T.EAR\n"
     "  devices\n"
     "  send-keys [--dry-run] TEXT...\n";

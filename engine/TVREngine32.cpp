@@ -37,6 +37,8 @@ TVREngine32::TVREngine32(EnginePlatform platform)
     , m_ring(kRingLength, 0)
     , m_frames(kRingFrames)
 {
+    m_enhanced = std::make_unique<EnhancedMatcher>();
+    m_paddedUtterance.reserve(kMaxUtteranceLength + 2 * kEnhancedPadding);
     if (!m_platform.clock) {
         m_ownClock = std::make_unique<SteadyClock>();
         m_platform.clock = m_ownClock.get();
@@ -163,6 +165,7 @@ bool TVREngine32::CheckTableTrained()
 void TVREngine32::ClearTable()
 {
     m_table.clear();
+    m_enhanced->clear();
     m_sampleStore.remove();
     m_stopRequest = true;
 }
@@ -188,6 +191,12 @@ void TVREngine32::setUtterance(std::span<const uint8_t> samples)
     std::copy_n(samples.begin(), n, m_utteranceBuffer.begin());
     m_utteranceLength = static_cast<int>(n);
     m_plotData.assign(reinterpret_cast<const char*>(m_utteranceBuffer.data()), n);
+    m_paddedUtterance.assign(m_utteranceBuffer.begin(), m_utteranceBuffer.begin() + static_cast<std::ptrdiff_t>(n));
+}
+
+int TVREngine32::minimumUtteranceLength() const
+{
+    return m_matcher == MatcherKind::Enhanced ? kEnhancedMinUtteranceLength : kMinUtteranceLength;
 }
 
 } // namespace larkspur

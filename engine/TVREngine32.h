@@ -7,6 +7,7 @@
 
 #include "engine/CaptureDevice.h"
 #include "engine/EnginePlatform.h"
+#include "engine/EnhancedMatcher.h"
 #include "engine/EngineTypes.h"
 #include "engine/Matcher.h"
 #include "engine/SampleStore.h"
@@ -60,6 +61,11 @@ public:
     void setAccuracy(int32_t accuracy) { m_accuracy = accuracy; }
     bool StopAfterRecognize() const { return m_stopAfterRecognize; }
     void setStopAfterRecognize(bool on) { m_stopAfterRecognize = on; }
+    // Which matcher recognises: the table matcher (the default) or the
+    // enhanced one. The enhanced matcher also lets the detector accept
+    // shorter words.
+    MatcherKind Matcher() const { return m_matcher; }
+    void setMatcher(MatcherKind kind) { m_matcher = kind; }
     const std::string& FileName() const { return m_fileName; }
     void setFileName(std::string name) { m_fileName = std::move(name); }
     const std::string& TableName() const { return m_tableName; }
@@ -114,6 +120,9 @@ public:
     static std::string FileNamePart(const std::string& name);
     static bool FileExists(const std::string& name);
     bool RestoreSampleStore(const std::string& companion);
+    // Loads the training repetitions of the enhanced matcher; a missing or
+    // damaged file leaves the records to the table matcher.
+    bool RestoreRepetitions(const std::string& repetitionFile);
     bool SaveSampleStore(const std::string& companion);
 
     // --- Sample store ------------------------------------------------------
@@ -137,6 +146,16 @@ public:
     bool stopRequested() const { return m_stopRequest; }
     // The accepted utterance: samples 1..L of the utterance buffer.
     std::span<const uint8_t> utteranceSamples() const;
+    // The accepted utterance with up to kEnhancedPadding samples of what came
+    // before and after it, as the enhanced matcher sees it.
+    std::span<const uint8_t> paddedUtteranceSamples() const { return m_paddedUtterance; }
+    const EnhancedMatcher& enhancedMatcher() const { return *m_enhanced; }
+    EnhancedMatcher& enhancedMatcher() { return *m_enhanced; }
+    // Shortest utterance the detector accepts with the current matcher.
+    int minimumUtteranceLength() const;
+
+    static constexpr int kEnhancedPadding = 550;
+    static constexpr int kEnhancedMinUtteranceLength = 660;
 
 private:
     friend class EngineTestAccess;
@@ -168,6 +187,8 @@ private:
     int64_t streamPositionOf(int ringPosition) const;
     void copyUtteranceFromRing(int start, int length);
     void assembleUtterance();
+    void copyPaddedUtterance();
+    MatchResult matchUtterance();
     void playBeep();
 
     EnginePlatform m_platform;
@@ -180,6 +201,7 @@ private:
     bool m_playBack = true;
     int32_t m_accuracy = 0;
     bool m_stopAfterRecognize = false;
+    MatcherKind m_matcher = MatcherKind::Specified;
     std::string m_fileName;
     std::string m_tableName = "Untitled";
     int32_t m_lastConfidence = 0;
@@ -214,6 +236,7 @@ private:
     VoiceCommandTable m_table;
     SampleStore m_sampleStore;
     MatchWorkspace m_matchWorkspace;
+    std::unique_ptr<EnhancedMatcher> m_enhanced;
 
     // Audio state.
     CalibrationValues m_calibration;
@@ -230,6 +253,8 @@ private:
     int m_lastDeviceResult = 0;
     std::array<uint8_t, kMaxUtteranceLength> m_utteranceBuffer{};
     int m_utteranceLength = 0;
+    int m_samplesThisCall = 0;  // samples stored in the ring by this listening call
+    std::vector<uint8_t> m_paddedUtterance;
     UtteranceTemplate m_utterance;
 };
 

@@ -305,6 +305,7 @@ bool TVREngine32::ListenForUtterance()
     m_stopRequest = false;
     m_lastSndByte = 0;
     m_writePos = 1;
+    m_samplesThisCall = 0;
     m_detector.reset();
     m_status = EngineStatus::Idle;
     if (!m_ready || !device())
@@ -342,13 +343,14 @@ bool TVREngine32::ListenForUtterance()
         for (int i = 0; i < failedFrames; ++i)
             showGatedMessage("Not enough accuracy to process frame.");
         m_writePos += kBlockLength;
+        m_samplesThisCall += kBlockLength;
         if (m_writePos >= kRingLength)
             m_writePos = 1;
         m_lastSndByte = inputLevel();
 
         if (m_status == EngineStatus::Recording && m_detector.findEnd(m_ring, m_writePos, limits)) {
             const int length = std::min(m_detector.utteranceLength(), kMaxUtteranceLength);
-            if (length < kMinUtteranceLength) {
+            if (length < minimumUtteranceLength()) {
                 m_detector.discard();  // a click, not a word
                 m_status = EngineStatus::Listening;
             } else {
@@ -364,6 +366,7 @@ bool TVREngine32::ListenForUtterance()
 
     if (accepted) {
         copyUtteranceFromRing(m_detector.start(), std::min(m_detector.utteranceLength(), kMaxUtteranceLength));
+        copyPaddedUtterance();
         if (OnValidPlotData)
             OnValidPlotData(*this);
         if (m_playBack)
@@ -372,6 +375,24 @@ bool TVREngine32::ListenForUtterance()
     m_lastSndByte = 0;
     m_status = EngineStatus::Idle;
     return accepted;
+}
+
+void TVREngine32::copyPaddedUtterance()
+{
+    // The ring holds the last samples of this call, ending just before W; the
+    // padding takes what of them lies around the utterance.
+    const int held = std::min(m_samplesThisCall, kRingLength);
+    const int start = m_detector.start();
+    const int length = m_utteranceLength;
+    const int startToWrite = (m_writePos - start + kRingLength) % kRingLength;
+    const int before = std::clamp(held - startToWrite, 0, kEnhancedPadding);
+    const int after = std::clamp(startToWrite - length, 0, kEnhancedPadding);
+    m_paddedUtterance.clear();
+    int pos = (start - 1 - before + kRingLength) % kRingLength;  // 0-based
+    for (int i = 0; i < before + length + after; ++i) {
+        m_paddedUtterance.push_back(m_ring[pos]);
+        pos = pos + 1 == kRingLength ? 0 : pos + 1;
+    }
 }
 
 bool TVREngine32::PlayUtterance()
@@ -389,6 +410,13 @@ void TVREngine32::assembleUtterance()
 {
     const int length = std::min(m_detector.utteranceLength(), kMaxUtteranceLength);
     AssembleUtteranceTemplate(m_frames, m_detector.start(), length, m_utterance);
+}
+
+MatchResult TVREngine32::matchUtterance()
+{
+    if (m_matcher == MatcherKind::Enhanced)
+        return m_enhanced->match(paddedUtteranceSamples(), m_utterance, m_table, m_accuracy, m_matchWorkspace);
+    return MatchUtterance(m_utterance, m_table, m_accuracy, m_matchWorkspace);
 }
 
 void TVREngine32::Recognize()
@@ -412,7 +440,7 @@ void TVREngine32::Recognize()
         if (m_utterance.meanEnergy <= kIgnoreEnergy)
             continue;
         m_utterance.valid = 1;
-        const MatchResult match = MatchUtterance(m_utterance, m_table, m_accuracy, m_matchWorkspace);
+        const MatchResult match = matchUtterance();
         if (OnUtteranceMatched)
             OnUtteranceMatched(UtteranceReport{streamPositionOf(m_detector.start()), m_utteranceLength,
                                                m_utterance.meanEnergy, match});
@@ -463,7 +491,7 @@ void TVREngine32::Train()
         if (k == 0) {
             // All three samples are there: this repetition checks the training.
             m_status = EngineStatus::Thinking;
-            const MatchResult match = MatchUtterance(m_utterance, m_table, m_accuracy, m_matchWorkspace);
+            const MatchResult match = matchUtterance();
             m_lastConfidence = match.confidence;
             m_lastVoiceCommand = match.phrase;
             m_lastVC = match.slot;
@@ -492,6 +520,7 @@ void TVREngine32::Train()
         SetSampleTrained(k, 1);
         m_lastTrainedSample = static_cast<uint8_t>(k);
         StoreSample(m_vcRecord);
+        m_enhanced->storeRepetition(m_vcRecord, k, sample, paddedUtteranceSamples());
         if (OnTrained)
             OnTrained(*this);
     }

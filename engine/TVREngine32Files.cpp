@@ -3,6 +3,7 @@
 #include "engine/TVREngine32.h"
 
 #include "engine/FileError.h"
+#include "engine/RepetitionSidecar.h"
 #include "engine/TableFile.h"
 
 #include <fcntl.h>
@@ -63,6 +64,7 @@ void TVREngine32::OpenTable()
     m_tableIdentity = identityOf(m_fileName);
 
     RestoreSampleStore(CompanionFileName(m_fileName));
+    RestoreRepetitions(RepetitionFileName(m_fileName));
 }
 
 void TVREngine32::SaveTable()
@@ -105,6 +107,10 @@ void TVREngine32::writeTableFile()
     SaveSampleStore(CompanionFileName(m_fileName));
     larkspur::writeTableFile(m_fileName, m_table);
     m_tableIdentity = identityOf(m_fileName);
+    // The repetitions go last: table and companion are what older versions read.
+    const std::vector<StoredRepetition> repetitions = m_enhanced->repetitionsFor(m_table);
+    if (!repetitions.empty())
+        WriteRepetitionFile(RepetitionFileName(m_fileName), repetitions);
 }
 
 std::optional<TVREngine32::FileIdentity> TVREngine32::identityOf(const std::string& path)
@@ -167,6 +173,20 @@ bool TVREngine32::RestoreSampleStore(const std::string& companion)
     showGatedMessage("File not found:\r" + companion + "\rCan not plot and playback trained voice commands!");
     m_sampleStore.remove();
     return false;
+}
+
+bool TVREngine32::RestoreRepetitions(const std::string& repetitionFile)
+{
+    m_enhanced->clear();
+    if (!FileExists(repetitionFile))
+        return false;  // a table trained without them: the table matcher takes every record
+    try {
+        m_enhanced->adoptRepetitions(m_table, ReadRepetitionFile(repetitionFile));
+    } catch (const EInOutError& error) {
+        showGatedMessage(std::string(error.what()) + "\rThe voice commands are recognised without their repetitions.");
+        return false;
+    }
+    return true;
 }
 
 bool TVREngine32::SaveSampleStore(const std::string& companion)

@@ -11,7 +11,7 @@ namespace larkspur {
 namespace {
 
 // ViewTips1 lists OnClick before Checked; the order is the stored order.
-constexpr std::array<std::pair<const char*, const char*>, 19> kMainFormProperties{{
+constexpr std::array<std::pair<const char*, const char*>, 20> kMainFormProperties{{
     {"AutoClick", "Checked"},
     {"AutoClick", "OnClick"},
     {"Plotting", "Checked"},
@@ -31,6 +31,7 @@ constexpr std::array<std::pair<const char*, const char*>, 19> kMainFormPropertie
     {"ShowRecognitionStatusWindow1", "Checked"},
     {"LastTable", "Caption"},
     {"AutoLoadLastTable1", "Checked"},
+    {"EnhancedMatching", "Checked"},
 }};
 
 template <typename Format>

@@ -135,6 +135,33 @@ TEST_F(Cli, RecognizePrintsOneLinePerMatchedUtterance)
     EXPECT_EQ(r.err, "");
 }
 
+TEST_F(Cli, EnhancedMatcherKeepsTheLineFormatAndAddsTheRepetitionFile)
+{
+    writeWav(dir.file("four.wav"), recording(repetitions(4)));
+    const CommandResult trained = run(trainCommand, {"--table", table, "--phrase", "copy", "--action", "^c", "--input",
+                                                     dir.file("four.wav"), "--matcher", "enhanced"});
+    EXPECT_EQ(trained.code, 0) << trained.err;
+    EXPECT_EQ(trained.out, "You trained copy well!\n");
+    EXPECT_EQ(std::filesystem::file_size(table), 10047u);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("t.LKX")));
+
+    SignalBuilder test;
+    test.padBlocks(1).frames(10, 20000).quietFrames(20).padBlocks(1).frames(40, 20000).quietFrames(20).padBlocks(3);
+    writeWav(dir.file("test.wav"), recording(test));
+    const CommandResult r =
+        run(recognizeCommand, {"--table", table, "--input", dir.file("test.wav"), "--matcher", "enhanced"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("{\"utterance\":1,\"start\":23370,\"length\":2200,\"slot\":1,\"phrase\":\"copy\","
+                          "\"confidence\":100,\"score\":", 0), 0u) << r.out;
+    // Four times as long: no command is close enough.
+    const std::size_t second = r.out.find("{\"utterance\":2,");
+    ASSERT_NE(second, std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"slot\":0,\"phrase\":\"\",\"confidence\":100,\"score\":", second), std::string::npos);
+
+    EXPECT_THROW(run(recognizeCommand, {"--table", table, "--input", dir.file("test.wav"), "--matcher", "best"}),
+                 UsageError);
+}
+
 TEST_F(Cli, ArgumentAndInputErrorsAreReportedNotCrashed)
 {
     EXPECT_THROW(run(trainCommand, {"--phrase", "x", "--action", "y", "--input", "a.wav"}), UsageError);

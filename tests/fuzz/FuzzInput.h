@@ -1,7 +1,10 @@
 #pragma once
-// How one fuzz input splits into a table file and its companion:
-// byte 0 bit 0 = the companion exists, bytes 1..4 = table length (LE),
-// then the table bytes, then the companion bytes.
+// How one fuzz input splits into a table file, its companion and its
+// repetition file: byte 0 bit 0 = the companion exists, bytes 1..4 = table
+// length (LE), then the table bytes, then the companion bytes. When byte 0
+// bit 1 is set, a repetition file exists too and the rest after the table
+// starts with the companion's length (4 bytes, LE); the repetition file's
+// bytes follow the companion.
 
 #include <algorithm>
 #include <cstdint>
@@ -14,7 +17,14 @@ struct TableInput {
     bool hasCompanion = false;
     std::span<const uint8_t> table;
     std::span<const uint8_t> companion;
+    bool hasRepetitions = false;
+    std::span<const uint8_t> repetitions;
 };
+
+inline uint32_t readLength(std::span<const uint8_t> data)
+{
+    return data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<uint32_t>(data[3]) << 24);
+}
 
 inline TableInput splitInput(std::span<const uint8_t> data)
 {
@@ -27,6 +37,17 @@ inline TableInput splitInput(std::span<const uint8_t> data)
     const std::size_t n = std::min<std::size_t>(length, rest.size());
     input.table = rest.first(n);
     input.companion = rest.subspan(n);
+    input.hasRepetitions = (data[0] & 2) != 0;
+    if (input.hasRepetitions) {
+        const std::span<const uint8_t> after = rest.subspan(n);
+        if (after.size() < 4) {
+            input.companion = {};
+            return input;
+        }
+        const std::size_t c = std::min<std::size_t>(readLength(after), after.size() - 4);
+        input.companion = after.subspan(4, c);
+        input.repetitions = after.subspan(4 + c);
+    }
     return input;
 }
 
@@ -39,6 +60,19 @@ inline std::vector<uint8_t> joinInput(bool hasCompanion, std::span<const uint8_t
         data.push_back(static_cast<uint8_t>(length >> (8 * i)));
     data.insert(data.end(), table.begin(), table.end());
     data.insert(data.end(), companion.begin(), companion.end());
+    return data;
+}
+
+inline std::vector<uint8_t> joinInput(bool hasCompanion, std::span<const uint8_t> table,
+                                      std::span<const uint8_t> companion, std::span<const uint8_t> repetitions)
+{
+    std::vector<uint8_t> data = joinInput(hasCompanion, table, {});
+    data[0] |= 2;
+    const auto length = static_cast<uint32_t>(companion.size());
+    for (int i = 0; i < 4; ++i)
+        data.push_back(static_cast<uint8_t>(length >> (8 * i)));
+    data.insert(data.end(), companion.begin(), companion.end());
+    data.insert(data.end(), repetitions.begin(), repetitions.end());
     return data;
 }
 

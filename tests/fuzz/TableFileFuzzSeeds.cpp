@@ -1,6 +1,7 @@
 // Writes well-formed starting inputs for table_file_fuzzer into a folder.
 
 #include "engine/RecordCodec.h"
+#include "engine/RepetitionSidecar.h"
 #include "FuzzInput.h"
 
 #include <cstdio>
@@ -59,5 +60,12 @@ int main(int argc, char** argv)
               fuzz::joinInput(true, std::span(table).first(2 * kRecordSize), std::span(companion).first(13234 + 10)));
     writeSeed(folder + "/cut-record", fuzz::joinInput(true, std::span(table).first(kRecordSize + 500), companion));
     writeSeed(folder + "/empty", fuzz::joinInput(true, {}, {}));
+    {
+        // A repetition for the first sample of the first record, and one for nothing.
+        const VoiceCommandRecord first = decodeRecord(std::span(table).first<kRecordSize>());
+        const std::vector<uint8_t> reps = EncodeRepetitionFile(
+            {{SampleFingerprint(first.samples[0]), std::vector<uint8_t>(3000, 140)}, {1, std::vector<uint8_t>(5, 9)}});
+        writeSeed(folder + "/repetitions", fuzz::joinInput(true, table, companion, reps));
+    }
     return 0;
 }

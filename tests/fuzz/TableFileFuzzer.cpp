@@ -1,16 +1,21 @@
-// Opens arbitrary bytes as a table file with a companion, loads recordings,
-// stores one and saves the table again; then streams the same bytes as a
-// recording and compares with reading them whole. File errors are expected; crashes,
-// memory faults and a save that does not reproduce the loaded records are not.
+// Opens arbitrary bytes as a table file with a companion and a repetition
+// file, loads recordings, stores one and saves the table again; then streams
+// the same bytes as a recording and compares with reading them whole. File
+// errors are expected; crashes, memory faults and a save that does not
+// reproduce the loaded records and repetitions are not. The repetition file's
+// decoder also gets the bytes directly: whatever it accepts must encode to the
+// same bytes.
 
 #include "engine/FileError.h"
 #include "engine/RecordCodec.h"
+#include "engine/RepetitionSidecar.h"
 #include "engine/TVREngine32.h"
 #include "engine/WavFile.h"
 #include "FuzzInput.h"
 
 #include <array>
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -55,7 +60,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string table = g_folder + "/in.EAR";
     const std::string companion = g_folder + "/in.LK+";
     const std::string saved = g_folder + "/out.EAR";
+    const std::string repetitions = g_folder + "/in.LKX";
     writeFile(table, input.table);
+    if (input.hasRepetitions) {
+        writeFile(repetitions, input.repetitions);
+        if (const auto decoded = DecodeRepetitionFile(input.repetitions)) {
+            const std::vector<uint8_t> again = EncodeRepetitionFile(*decoded);
+            if (!std::equal(again.begin(), again.end(), input.repetitions.begin(), input.repetitions.end()))
+                __builtin_trap();
+        }
+    } else {
+        std::remove(repetitions.c_str());
+    }
+    std::remove((g_folder + "/out.LKX").c_str());
     if (input.hasCompanion)
         writeFile(companion, input.companion);
     else
@@ -99,6 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         again.setShowMessages(false);
         again.OpenTable();
         if (encodedTable(again) != encodedTable(engine))
+            __builtin_trap();
+        if (again.enhancedMatcher().repetitionsFor(again.table()) != engine.enhancedMatcher().repetitionsFor(engine.table()))
             __builtin_trap();
     }
 

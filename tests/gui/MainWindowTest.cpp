@@ -239,6 +239,25 @@ private slots:
         QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("LastTable"))->text(),
                  QStringLiteral("/tables/office.EAR"));
     }
+
+    void enhancedMatchingIsAnOptionOfTheEngine()
+    {
+        auto* box = m_window->findChild<QCheckBox*>(QStringLiteral("EnhancedMatching"));
+        QVERIFY(box);
+        QVERIFY(!box->isChecked());
+        QVERIFY(m_window->engine().Matcher() == MatcherKind::Specified);
+        box->click();
+        QVERIFY(m_window->engine().Matcher() == MatcherKind::Enhanced);
+        m_window.reset();
+
+        // Restored with the other options, and the engine follows the box.
+        m_window = m_rig->create();
+        box = m_window->findChild<QCheckBox*>(QStringLiteral("EnhancedMatching"));
+        QVERIFY(box->isChecked());
+        QVERIFY(m_window->engine().Matcher() == MatcherKind::Enhanced);
+        box->click();
+        QVERIFY(m_window->engine().Matcher() == MatcherKind::Specified);
+    }
 };
 
 QTEST_MAIN(MainWindowTest)
