@@ -46,6 +46,9 @@ public:
     // The finder's windows and questions.
     QtFinderUi& finderUi() { return *m_finderUi; }
     TGoToWeb& goToWeb() { return *m_goToWeb; }
+    // The window's program starter and address opener (Run Mic Wizard, Help menu).
+    TAppExec& appExe() { return *m_appExe; }
+    TURL& urlStuff() { return *m_urlStuff; }
     // True when keys and pointer go nowhere (no display, or asked for).
     bool recording() const { return !m_session; }
     const RecordingKeyInjector& recordedKeys() const { return m_recordedKeys; }

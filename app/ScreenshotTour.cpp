@@ -2,6 +2,8 @@
 
 #include "app/MainDispatch.h"
 #include "app/QtFinderUi.h"
+#include "app/TCreditsFrm.h"
+#include "app/THelpViewer.h"
 #include "app/TInfoFrm.h"
 #include "app/TMainFrm.h"
 #include "app/TMoreFrm.h"
@@ -73,6 +75,7 @@ void ScreenshotTour::tour()
         save(m_plotWindow, QStringLiteral("plot"));
     catalogueAndFinder();
     tourVoiceCommands();
+    helpAndCredits();
     m_window.close();
 }
 
@@ -103,6 +106,23 @@ void ScreenshotTour::catalogueAndFinder()
     finder.moreFrm().show();
     save(&finder.moreFrm(), QStringLiteral("finder-locations"));
     finder.moreFrm().hide();
+}
+
+// The help viewer on its contents, the action syntax and the topic of
+// Re-Calibrate, and the credits window.
+void ScreenshotTour::helpAndCredits()
+{
+    THelpViewer& help = m_window.helpViewer();
+    m_window.Topics1Click();
+    save(&help, QStringLiteral("help-contents"));
+    help.showPage(QStringLiteral("actions.html"));
+    save(&help, QStringLiteral("help-actions"));
+    m_window.ShowContextHelp(m_window.findChild<QWidget*>(QStringLiteral("SetupMicBtn")));
+    save(&help, QStringLiteral("help-microphone"));
+    help.hide();
+    m_window.AboutDevelopmentTeam1Click();
+    save(&m_window.creditsWindow(), QStringLiteral("credits"));
+    m_window.creditsWindow().hide();
 }
 
 // The Create, Train and Edit panels with a few voice commands, and the

@@ -26,6 +26,7 @@ private:
     void tour();
     void catalogueAndFinder();
     void tourVoiceCommands();
+    void helpAndCredits();
     void save(QWidget* widget, const QString& name);
 
     TMainFrm& m_window;

@@ -3,6 +3,9 @@
 
 #include "app/TMainFrm.h"
 
+#include "app/TCreditsFrm.h"
+#include "app/THelpViewer.h"
+
 #include "app/CaselessListItem.h"
 #include "app/MainDispatch.h"
 #include "app/MessageBoxes.h"
@@ -94,6 +97,7 @@ TMainFrm::TMainFrm(ShellPlatform platform, QWidget* parent)
     configurePropertySaver();
     wireTableCommands();
     wireEditing();
+    wireSettingsAndHelp();
     buildDemoNote();
     fitToContent();
 }

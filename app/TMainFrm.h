@@ -43,7 +43,10 @@ class TTabControl;
 class TTrackBar;
 class TTrainFrm;
 class TSysInfoComp;
+class TCreditsFrm;
+class THelpViewer;
 class TVREngine32;
+enum class TURLType;
 
 class TMainFrm : public QMainWindow {
     Q_OBJECT
@@ -139,6 +142,23 @@ public:
     void EnhancedMatchingClick();
     void AccuracyScBrChange();
 
+    // --- Settings, help and credits (TMainFrmSettings.cpp) ------------------------
+    void SetupMicBtnClick();
+    void SetMixerClick();
+    void Topics1Click();
+    void Index1Click();
+    void ContactInformation1Click();
+    void WebSite1Click();
+    void EMailSupport1Click();
+    void EMailBugReport1Click();
+    void WebSiteUpdateArea1Click();
+    void AboutDevelopmentTeam1Click();
+    // F1: the topic of the nearest of widget and its parents carrying a help
+    // context number; the contents when none does.
+    void ShowContextHelp(QWidget* widget);
+    THelpViewer& helpViewer() { return *m_helpViewer; }
+    TCreditsFrm& creditsWindow() { return *m_creditsFrm; }
+
     // --- Catalogue of ready-made voice commands and the application finder ------
     void BuildListBoxDblClick();
     void BuildListBoxKeyPress(char key);
@@ -224,6 +244,18 @@ private:
     // Table commands and editing flows, wired from the constructor.
     void wireTableCommands();
     void wireEditing();
+    void wireSettingsAndHelp();
+    // Opens an address with the desktop's handler; says so when nothing opened it.
+    void openAddress(const char* address, TURLType urlType);
+    void closeHelpWindows();
+
+    // The quick start guide (TMainFrmQuickStart.cpp). Each step returns false
+    // once the guide has ended: left through its question, or the window is
+    // closing.
+    bool guidePlay(const char* sound);
+    bool guideDelay(int milliseconds);
+    bool guideWaitForStep(int step, const char* sound);
+    void leaveQuickStart();
     bool mayLoseChanges();
     void updateRecentList();
     void resetTableViews();
@@ -244,6 +276,8 @@ private:
     bool m_closing = false;
     // Centred on the screen at the first show only.
     bool m_placed = false;
+    // The guide runs at most once per start.
+    bool m_guideRan = false;
     TRecFrm* m_recFrm = nullptr;
     QSystemTrayIcon* m_trayIcon = nullptr;
     bool m_trayActive = false;
@@ -251,6 +285,8 @@ private:
     std::unique_ptr<ActionCatalogue> m_catalogue;
     // A window of its own: it stays usable while this window is disabled.
     std::unique_ptr<TTrainFrm> m_trainFrm;
+    std::unique_ptr<THelpViewer> m_helpViewer;
+    std::unique_ptr<TCreditsFrm> m_creditsFrm;
 
     // Toolbar.
     QToolBar* m_toolBar = nullptr;

@@ -39,7 +39,7 @@ const char* const kCommandLineTableMissing =
 const char* const kSaveAtClose =
     "You have created voice commands that are not saved. Do you wish to save the table?";
 const char* const kCommandLineTableName = "COMMAND LINE";
-const char* const kMicSetup = "MicSetup.exe";
+const char* const kMicSetup = "larkspur-micsetup";
 
 } // namespace
 
@@ -165,7 +165,8 @@ void TMainFrm::RegistrySettingTimer()
     activateWindow();
 
     const bool quickStart = m_quickStart->isChecked();
-    if (!m_state.voiceOperationsEnabled && quickStart)
+    // The demo has no microphone to train with: it is not guided.
+    if (!m_state.voiceOperationsEnabled && quickStart && !m_platform.demo)
         m_quickStartTimer->start();
     // The demo shows listening and recognition at once, guide or not.
     if (quickStart && !m_platform.demo) {
@@ -242,15 +243,6 @@ void TMainFrm::requestListening()
         m_platform.modes->ListeningModeClick();
 }
 
-void TMainFrm::QuickStartTimerTimer()
-{
-    // The guided tour is not here yet: leaving it at once hands voice
-    // operations to the user, as declining it would.
-    m_quickStartTimer->stop();
-    m_state.voiceOperationsEnabled = true;
-    m_train->setEnabled(true);
-}
-
 void TMainFrm::closeEvent(QCloseEvent* event)
 {
     if (!m_closing) {
@@ -270,6 +262,7 @@ void TMainFrm::FormClose()
     m_engine->StopListening();
     m_lastTable->setText(QString::fromStdString(m_engine->FileName()));
     m_engine->ClearTable();
+    closeHelpWindows();
     m_quickStartTimer->stop();
     m_updateScr->stop();
 }

@@ -3,7 +3,8 @@
 # writes PNGs of the main window on the splash panel and on every tab (the
 # Create, Train and Edit panels also with voice commands in them), of the
 # plot window, the catalogue tree after "Find App's && URL's", the finder's
-# progress and location windows, and the training window.
+# progress and location windows, the training window, the help viewer and
+# the credits window.
 # Usage: tools/screenshots.sh [OUTPUT_DIR] (default build/screenshots).
 # Three sets: the usual size in OUTPUT_DIR, the whole window at twice the pixel
 # density in OUTPUT_DIR/2x, and text twice as large in OUTPUT_DIR/2x-text.
@@ -19,6 +20,10 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/home" "$scratch/run" "$out"
 chmod 700 "$scratch/run"
+# The quick start guide would ask its question in a modal box; the tour
+# starts once the window is ready for work.
+mkdir -p "$scratch/home/.config/Halcyon Works"
+printf '[QuickStart]\nChecked=False\n' >"$scratch/home/.config/Halcyon Works/Larkspur QTX 98.conf"
 
 shoot() {
   local dir=$1; shift

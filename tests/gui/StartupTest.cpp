@@ -89,7 +89,7 @@ private slots:
         ShellRig rig;
         rig.autoGainWorks = autoGainWorks;
         if (wizardPresent) {
-            QFile wizard(rig.programDir.path() + QStringLiteral("/MicSetup.exe"));
+            QFile wizard(rig.programDir.path() + QStringLiteral("/larkspur-micsetup"));
             QVERIFY(wizard.open(QIODevice::WriteOnly));
         }
         auto window = rig.create();
