@@ -7,6 +7,7 @@
 #include "engine/ManualClock.h"
 #include "engine/SteadyClock.h"
 #include "engine/VirtualTimePump.h"
+#include "micsetup/SavedMicrophone.h"
 
 #include <QCoreApplication>
 
@@ -24,7 +25,12 @@ AudioSetup::AudioSetup(const AppOptions& options, const std::string& resourceDir
         m_device = std::make_unique<AlsaCaptureDevice>(*options.device);
         m_usesMixer = true;
         useRealClock();
-    } else if (defaultDeviceWorks()) {
+    } else if (const auto saved = savedMicrophone(); saved && deviceWorks(*saved)) {
+        // The set-up program's choice; when it is unplugged the default takes over.
+        m_device = std::make_unique<AlsaCaptureDevice>(*saved);
+        m_usesMixer = true;
+        useRealClock();
+    } else if (deviceWorks("default")) {
         m_device = std::make_unique<AlsaCaptureDevice>();
         m_usesMixer = true;
         useRealClock();
@@ -107,9 +113,18 @@ void AudioSetup::useRealClock()
     m_pump = std::make_unique<QtEventPump>();
 }
 
-bool AudioSetup::defaultDeviceWorks()
+std::optional<std::string> AudioSetup::microphoneName(const AppOptions& options)
 {
-    AlsaCaptureDevice probe;
+    if (options.inputFile)
+        return std::nullopt;
+    if (options.device)
+        return options.device;
+    return savedMicrophone();
+}
+
+bool AudioSetup::deviceWorks(const std::string& name)
+{
+    AlsaCaptureDevice probe(name);
     if (probe.deviceCount() == 0)
         return false;
     if (probe.open() != 0)

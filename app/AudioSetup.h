@@ -26,6 +26,11 @@ public:
     // The demo table to open when the demo recording stands in for the microphone.
     const std::optional<std::string>& demoTable() const { return m_demoTable; }
 
+    // The ALSA device the options ask for: --device, else the one chosen in
+    // larkspur-micsetup ([Audio] Device); nothing for a WAV file or no choice.
+    // Re-Calibrate asks again, so a new choice applies without a restart.
+    static std::optional<std::string> microphoneName(const AppOptions& options);
+
     static std::string demoRecording(const std::string& resourceDirectory);
     static std::string demoTablePath(const std::string& resourceDirectory);
     // The user's own copy of the demo table (with its samples) in
@@ -39,7 +44,7 @@ public:
 private:
     void useFile(const std::string& path, bool realTime);
     void useRealClock();
-    static bool defaultDeviceWorks();
+    static bool deviceWorks(const std::string& name);
 
     std::unique_ptr<CaptureDevice> m_device;
     std::unique_ptr<Clock> m_clock;

@@ -21,6 +21,7 @@
 #include <QStyleFactory>
 
 #include <cstdio>
+#include <string>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -54,6 +55,28 @@ private:
 
 int runLarkspur(int argc, char** argv)
 {
+    // Answered before Qt starts, so they work without a display.
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--version") {
+            std::printf("larkspur %s\n", LARKSPUR_VERSION);
+            return 0;
+        }
+        if (argument == "--help" || argument == "-h") {
+            std::fputs("usage: larkspur [--input FILE.wav [--realtime] | --device NAME] [TABLE.EAR]\n"
+                       "       larkspur --help | --version\n"
+                       "Larkspur QTX 98: voice commands for the desktop.\n"
+                       "  --input FILE.wav   listen to a recording (8-bit mono, 11025 Hz) instead of the microphone\n"
+                       "  --realtime         play that recording at its own pace\n"
+                       "  --device NAME      record from this ALSA capture device (overrides the one saved by\n"
+                       "                     larkspur-micsetup)\n"
+                       "  --screenshot-dir DIR  save pictures of the windows into DIR\n"
+                       "  TABLE.EAR          the voice command table to open\n",
+                       stdout);
+            return 0;
+        }
+    }
+
     // Killed by a signal, the program still removes its sample store and any
     // half-written table; a file-size limit becomes an ordinary write error.
     installSignalCleanup();

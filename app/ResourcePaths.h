@@ -1,7 +1,7 @@
 #pragma once
 // Where the program finds its own files: its directory, and the resources
-// folder beside the executable (an installed program) or in the source tree
-// (a build that has not been installed).
+// folder beside the executable, <prefix>/share/larkspur for a program installed
+// in <prefix>/libexec/larkspur, or the source tree (a build not installed).
 
 #include <string>
 

@@ -8,20 +8,43 @@
 
 #include <iostream>
 #include <map>
+#include <string>
+#include <vector>
 
 namespace {
 
-const char* const kUsage =
-    "usage: larkspur-cli COMMAND [options]\n"
-    "  train --table T.EAR --phrase P --action A (--input REC.wav [--realtime] | --device NAME) [--accuracy N]\n"
-    "        [--matcher specified|enhanced]\n"
-    "  recognize --table T.EAR (--input TEST.wav [--realtime] | --device NAME) [--accuracy N]\n"
-    "        [--matcher specified|enhanced]\n"
-    "  run --table T.EAR (--input F.wav [--realtime] | --device NAME) [--confidence 75] [--accuracy 15] [--dry-run]\n"
-    "        [--matcher specified|enhanced]\n"
-    "  dump T.EAR\n"
-    "  devices\n"
-    "  send-keys [--dry-run] TEXT...\n";
+const std::map<std::string, std::string> kCommandUsage = {
+    {"train", "train --table T.EAR --phrase P --action A (--input REC.wav [--realtime] | --device NAME) [--accuracy N]"
+              " [--matcher specified|enhanced]"},
+    {"recognize", "recognize --table T.EAR (--input TEST.wav [--realtime] | --device NAME) [--accuracy N]"
+                  " [--matcher specified|enhanced]"},
+    {"run", "run --table T.EAR (--input F.wav [--realtime] | --device NAME) [--confidence 75] [--accuracy 15] "
+            "[--dry-run] [--matcher specified|enhanced]"},
+    {"dump", "dump T.EAR"},
+    {"devices", "devices"},
+    {"send-keys", "send-keys [--dry-run] TEXT..."},
+};
+const char* const kOrder[] = {"train", "recognize", "run", "dump", "devices", "send-keys"};
+
+std::string usage()
+{
+    std::string text = "usage: larkspur-cli COMMAND [options]\n"
+                       "       larkspur-cli COMMAND --help | --help | --version\n";
+    for (const char* name : kOrder)
+        text += "  " + kCommandUsage.at(name) + "\n";
+    return text;
+}
+
+bool asksForHelp(const std::vector<std::string>& args)
+{
+    for (const std::string& arg : args) {
+        if (arg == "--")
+            return false;
+        if (arg == "--help" || arg == "-h")
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -40,13 +63,22 @@ int main(int argc, char** argv)
         {"devices", devicesCommand},
         {"send-keys", larkspur::sendKeysCommand},
     };
+    const std::string kUsage = usage();
     if (argc < 2) {
         std::cerr << kUsage;
         return 2;
     }
     const std::string name = argv[1];
+    if (name == "--version" || name == "-V") {
+        std::cout << "larkspur-cli " << LARKSPUR_VERSION << "\n";
+        return 0;
+    }
     if (name == "--help" || name == "-h" || name == "help") {
-        std::cout << kUsage;
+        const auto topic = argc > 2 ? kCommandUsage.find(argv[2]) : kCommandUsage.end();
+        if (topic != kCommandUsage.end())
+            std::cout << "usage: larkspur-cli " << topic->second << "\n";
+        else
+            std::cout << kUsage;
         return 0;
     }
     const auto command = commands.find(name);
@@ -54,8 +86,13 @@ int main(int argc, char** argv)
         std::cerr << "larkspur-cli: unknown command \"" << name << "\"\n" << kUsage;
         return 2;
     }
+    const Args args(argv + 2, argv + argc);
+    if (asksForHelp(args)) {
+        std::cout << "usage: larkspur-cli " << kCommandUsage.at(name) << "\n";
+        return 0;
+    }
     try {
-        return command->second(Args(argv + 2, argv + argc), std::cout, std::cerr);
+        return command->second(args, std::cout, std::cerr);
     } catch (const UsageError& e) {
         std::cerr << "larkspur-cli " << name << ": " << e.what() << "\n" << kUsage;
         return 2;

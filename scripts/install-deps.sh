@@ -14,6 +14,7 @@ packages=(
   xvfb openbox x11-utils
   clang libclang-rt-14-dev
   python3
+  desktop-file-utils appstream librsvg2-bin file
 )
 packages+=("$@")
 

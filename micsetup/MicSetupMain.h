@@ -1,0 +1,6 @@
+#pragma once
+// larkspur-micsetup: options, the real devices, the window.
+
+namespace larkspur {
+int runMicSetup(int argc, char** argv);
+}
