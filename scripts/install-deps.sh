@@ -14,6 +14,7 @@ packages=(
   xvfb openbox x11-utils
   clang libclang-rt-14-dev
   python3
+  pipewire pipewire-bin pipewire-alsa wireplumber dbus-x11
 )
 packages+=("$@")
 
