@@ -100,6 +100,8 @@ struct AlsaCaptureDevice::Impl {
     std::vector<pollfd> pollFds;
     snd_pcm_uframes_t periodFrames = kPeriodFrames;
     bool started = false;
+    // Frames captured over the device's whole life, across every open: the engine
+    // closes the PCM between utterances, and positions must keep counting.
     int64_t framesRead = 0;
     int overruns = 0;
     // A read failure found while polling; the next operation returns it.
@@ -217,7 +219,6 @@ int AlsaCaptureDevice::open()
         return -r;
     d.pcm = std::move(pcm);
     d.started = false;
-    d.framesRead = 0;
     d.overruns = 0;
     d.pendingError = 0;
     return 0;

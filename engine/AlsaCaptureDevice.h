@@ -1,7 +1,9 @@
 #pragma once
 // Capture from an ALSA PCM: 8-bit unsigned mono at 11025 Hz through the plug
 // layer, read without blocking into the engine's queued buffers in queue
-// order. Error codes are errno values (positive); errorText gives ALSA's text.
+// order. Stream positions count every frame captured since construction, so
+// they keep increasing when the engine closes and reopens the PCM. Error codes
+// are errno values (positive); errorText gives ALSA's text.
 
 #include "engine/CaptureDevice.h"
 

@@ -306,6 +306,8 @@ bool TVREngine32::ListenForUtterance()
     m_lastSndByte = 0;
     m_writePos = 1;
     m_samplesThisCall = 0;
+    // Positions of blocks from an earlier listen must never be reported for this one.
+    m_blockStreamPositions.fill(-1);
     m_detector.reset();
     m_status = EngineStatus::Idle;
     if (!m_ready || !device())

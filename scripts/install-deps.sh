@@ -15,6 +15,7 @@ packages=(
   clang libclang-rt-14-dev
   python3
   desktop-file-utils appstream librsvg2-bin file
+  pipewire pipewire-bin pipewire-alsa wireplumber dbus-x11
 )
 packages+=("$@")
 

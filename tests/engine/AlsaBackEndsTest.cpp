@@ -112,6 +112,35 @@ TEST_F(AlsaFilePlugin, CalibrationBufferFillsAcrossSeveralReads)
     EXPECT_EQ(device.close(), 0);
 }
 
+TEST_F(AlsaFilePlugin, PositionsKeepCountingWhenThePcmIsReopened)
+{
+    // The engine closes the device after every utterance; positions go on
+    // from the frames already captured instead of starting again at zero.
+    AlsaCaptureDevice device("fakemic");
+    std::array<uint8_t, kBlockLength> data{};
+    int64_t expected = 0;
+    for (int session = 0; session < 3; ++session) {
+        ASSERT_EQ(device.open(), 0);
+        CaptureBuffer buffer{data.data(), kBlockLength};
+        ASSERT_EQ(device.prepareBuffer(buffer), 0);
+        for (int block = 0; block <= session; ++block) {
+            buffer.done = false;
+            ASSERT_EQ(device.addBuffer(buffer), 0);
+            ASSERT_EQ(device.start(), 0);
+            for (int pass = 0; pass < 200 && !device.isDone(buffer); ++pass)
+                device.waitForData(50);
+            ASSERT_TRUE(buffer.done);
+            EXPECT_EQ(buffer.streamPosition, expected) << session << "/" << block;
+            expected += buffer.bytesRecorded;
+        }
+        EXPECT_EQ(device.stop(), 0);
+        EXPECT_EQ(device.reset(), 0);
+        EXPECT_EQ(device.unprepareBuffer(buffer), 0);
+        EXPECT_EQ(device.close(), 0);
+    }
+    EXPECT_EQ(expected, 6 * kBlockLength);
+}
+
 TEST_F(AlsaFilePlugin, WaitWithNothingQueuedSleeps)
 {
     AlsaCaptureDevice device("fakemic");

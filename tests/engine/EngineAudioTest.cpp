@@ -393,6 +393,40 @@ TEST_F(EngineAudio, RecognitionIgnoresQuietUtterancesAndReportsMatches)
     EXPECT_FALSE(engine->stopRequested());
 }
 
+TEST_F(EngineAudio, ReportedStartsAreStreamPositionsAcrossReopenedListens)
+{
+    // Every utterance is heard in its own open/close of the device; its start
+    // must still be its sample index in the whole captured stream.
+    SignalBuilder signal;
+    signal.padBlocks(1);
+    for (int i = 0; i < 4; ++i)
+        addRepetition(signal, 20000);
+    std::vector<int64_t> wordStarts;
+    for (int i = 0; i < 3; ++i) {
+        signal.padBlocks(i + 1);  // uneven gaps, so each word sits elsewhere in its block
+        signal.quietFrames(3 * i + 1);
+        wordStarts.push_back(kCalibrationLength + static_cast<int64_t>(signal.size()));
+        addRepetition(signal, 20000);
+    }
+    signal.padBlocks(4);
+    startCalibrated(signal);
+    trainLights();
+
+    std::vector<int64_t> starts;
+    engine->OnUtteranceMatched = [&](const UtteranceReport& r) {
+        starts.push_back(r.streamStart);
+        if (starts.size() == wordStarts.size())
+            engine->StopListening();
+    };
+    engine->Recognize();
+    ASSERT_EQ(starts.size(), wordStarts.size());
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        // The detector starts on a frame boundary at or just before the word.
+        EXPECT_LE(starts[i], wordStarts[i]) << i;
+        EXPECT_GT(starts[i], wordStarts[i] - 2 * kFrameLength) << i;
+    }
+}
+
 TEST_F(EngineAudio, StopAfterRecognizeEndsOnUnmatchedLoudUtterance)
 {
     SignalBuilder signal;

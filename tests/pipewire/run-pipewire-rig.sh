@@ -1,0 +1,200 @@
+#!/usr/bin/env bash
+# The microphone path of a desktop user, end to end and in real time: a private
+# PipeWire + WirePlumber with a virtual microphone, fed with recordings, heard
+# through ALSA "default".
+# Usage: run-pipewire-rig.sh LARKSPUR_CLI CORPUS_DIR
+# Exits 77 (skipped) without PipeWire, its ALSA plugin or the speech corpus.
+# Everything it starts is stopped by PID, also when a check fails.
+set -u
+cli=$1
+corpus=$2
+here=$(cd "$(dirname "$0")" && pwd)
+tools="$here/rig_tools.py"
+
+skip() { echo "SKIP: $*"; exit 77; }
+for tool in pipewire wireplumber pw-cli pw-play pw-link wpctl dbus-launch python3; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed"
+done
+ls /usr/lib/*/alsa-lib/libasound_module_pcm_pipewire.so >/dev/null 2>&1 || skip "the PipeWire ALSA plugin is not installed"
+[ -f "$corpus/dev1/test/test_1.wav" ] || skip "speech corpus not found at $corpus"
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    local i
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null
+    done
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        wait "${pids[i]}" 2>/dev/null
+    done
+    [ -n "${DBUS_SESSION_BUS_PID:-}" ] && kill "$DBUS_SESSION_BUS_PID" 2>/dev/null
+    # LARKSPUR_RIG_KEEP=DIR keeps the outputs and logs for a closer look.
+    [ -n "${LARKSPUR_RIG_KEEP:-}" ] && mkdir -p "$LARKSPUR_RIG_KEEP" && cp "$work"/*.jsonl "$work"/*.log "$LARKSPUR_RIG_KEEP"/ 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# A private session: runtime folder, state and configuration of its own.
+export XDG_RUNTIME_DIR="$work/run" XDG_STATE_HOME="$work/state" XDG_CONFIG_HOME="$work/config"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset PIPEWIRE_REMOTE PULSE_SERVER
+eval "$(dbus-launch --sh-syntax)" || skip "no D-Bus session bus"
+pipewire >"$work/pipewire.log" 2>&1 &
+pids+=($!)
+wireplumber >"$work/wireplumber.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do pw-cli info 0 >/dev/null 2>&1 && break; sleep 0.2; done
+pw-cli create-node adapter '{ factory.name=support.null-audio-sink node.name=vmic
+    media.class=Audio/Source/Virtual audio.position=[MONO] object.linger=true }' >/dev/null
+defaultSource=""
+for _ in $(seq 50); do
+    defaultSource=$(wpctl inspect @DEFAULT_AUDIO_SOURCE@ 2>/dev/null | grep -o 'node.name = "[^"]*"')
+    [ "$defaultSource" = 'node.name = "vmic"' ] && break
+    sleep 0.2
+done
+if [ "$defaultSource" != 'node.name = "vmic"' ]; then
+    tail -20 "$work/pipewire.log" "$work/wireplumber.log"
+    echo "FAIL: the virtual microphone did not become the default source"
+    exit 1
+fi
+
+feeds=0
+feederPid=""
+# Plays a WAV file into the virtual microphone in real time; sets feederPid.
+feed() {
+    feeds=$((feeds + 1))
+    local node="feeder$feeds"
+    pw-play -P "{ node.autoconnect = false node.name = $node }" "$1" 2>>"$work/feeder.log" &
+    feederPid=$!
+    pids+=("$feederPid")
+    for _ in $(seq 100); do
+        pw-link "$node:output_MONO" vmic:input_MONO 2>/dev/null && return 0
+        sleep 0.05
+    done
+    fail "could not link $node to the virtual microphone"
+}
+
+# Ends a command that listens until interrupted, as Ctrl+C does.
+interrupt() {
+    kill -INT "$1" 2>/dev/null
+    wait "$1"
+}
+
+cpuPercent() {  # PID SECONDS: share of one core the process used so far
+    local ticks
+    ticks=$(awk '{print $14 + $15}' "/proc/$1/stat")
+    awk -v t="$ticks" -v hz="$(getconf CLK_TCK)" -v s="$2" 'BEGIN { printf "%.2f", 100 * t / hz / s }'
+}
+
+calibratedFirstTime() {  # LOG NAME
+    if grep -q -e "Please make sure you are not talking" -e "Calibration failed" -e "To much microphone" "$1"; then
+        fail "$2: calibration did not pass at the first try: $(head -3 "$1")"
+    fi
+}
+
+vocabulary=$(python3 -c 'import json,sys
+for v in json.load(open(sys.argv[1])):
+    print(v["phrase"] + "\t" + v["train_file"])' "$corpus/vocabulary.json")
+speaker="$corpus/dev1"
+start=$(date +%s)
+
+# Reference: the same training and recognition from the files themselves,
+# alongside the training through the microphone.
+(
+    while IFS=$'\t' read -r phrase file; do
+        "$cli" train --table "$work/file.EAR" --phrase "$phrase" --action "{F1}" --input "$speaker/train/$file" \
+            >>"$work/file-train.log" 2>&1
+    done <<<"$vocabulary"
+    "$cli" recognize --table "$work/file.EAR" --input "$speaker/test/test_1.wav" >"$work/file.jsonl" \
+        2>>"$work/file-train.log"
+) &
+referencePid=$!
+pids+=("$referencePid")
+
+# Training through the microphone: five seconds of the recording's own quiet
+# line first, while the engine waits and calibrates.
+trained=0
+n=0
+while IFS=$'\t' read -r phrase file; do
+    n=$((n + 1))
+    python3 "$tools" lead-in "$speaker/train/$file" "$work/lead.wav" 5
+    "$cli" train --table "$work/live.EAR" --phrase "$phrase" --action "{F1}" --device default \
+        >"$work/train$n.log" 2>&1 &
+    trainPid=$!
+    pids+=("$trainPid")
+    feed "$work/lead.wav"
+    # Training ends after the verifying repetition; the rest is quiet.
+    while kill -0 "$trainPid" 2>/dev/null && kill -0 "$feederPid" 2>/dev/null; do sleep 0.1; done
+    for _ in $(seq 20); do kill -0 "$trainPid" 2>/dev/null || break; sleep 0.1; done
+    kill "$feederPid" 2>/dev/null
+    wait "$feederPid"
+    interrupt "$trainPid"
+    rc=$?
+    [ "$rc" -eq 0 ] && trained=$((trained + 1))
+    echo "trained \"$phrase\" through the microphone: exit $rc"
+    calibratedFirstTime "$work/train$n.log" "training \"$phrase\""
+done <<<"$vocabulary"
+echo "$trained of 12 phrases trained through the microphone"
+wait "$referencePid" || fail "training from the files failed"
+
+# Recognition through the microphone, with both tables listening at once.
+python3 "$tools" lead-in "$speaker/test/test_1.wav" "$work/lead.wav" 5
+"$cli" recognize --table "$work/live.EAR" --device default >"$work/live.jsonl" 2>"$work/live.log" &
+livePid=$!
+pids+=("$livePid")
+"$cli" recognize --table "$work/file.EAR" --device default >"$work/cross.jsonl" 2>"$work/cross.log" &
+crossPid=$!
+pids+=("$crossPid")
+listenStart=$(date +%s.%N)
+feed "$work/lead.wav"
+wait "$feederPid"
+sleep 2
+seconds=$(awk -v a="$listenStart" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
+speechCpu=$(cpuPercent "$livePid" "$seconds")
+interrupt "$livePid" || fail "recognize through the microphone ended with $?"
+interrupt "$crossPid" || fail "recognize (file-trained table) through the microphone ended with $?"
+calibratedFirstTime "$work/live.log" "recognition"
+
+# Listening to a quiet line only.
+python3 "$tools" quiet "$speaker/test/test_1.wav" "$work/quiet.wav" 15
+"$cli" recognize --table "$work/live.EAR" --device default >"$work/quiet.jsonl" 2>"$work/quiet.log" &
+quietPid=$!
+pids+=("$quietPid")
+feed "$work/quiet.wav"
+wait "$feederPid"
+quietCpu=$(cpuPercent "$quietPid" 15)
+interrupt "$quietPid"
+calibratedFirstTime "$work/quiet.log" "listening to a quiet line"
+[ -s "$work/quiet.jsonl" ] && fail "utterances reported on a quiet line: $(head -2 "$work/quiet.jsonl")"
+
+# Positions are sample indexes of the captured stream: they only increase.
+python3 - "$work/live.jsonl" <<'PY' || fail "recognize through the microphone printed start values out of order"
+import json, sys
+starts = [json.loads(l)["start"] for l in open(sys.argv[1]) if l.startswith("{")]
+sys.exit(0 if starts and all(0 <= a < b for a, b in zip(starts, starts[1:])) else 1)
+PY
+
+truth="$speaker/test/test_1.json"
+fileScore=$(python3 "$tools" score "$truth" "$work/file.jsonl")
+liveScore=$(python3 "$tools" score "$truth" "$work/live.jsonl")
+crossScore=$(python3 "$tools" score "$truth" "$work/cross.jsonl")
+echo "trained from files, heard from the file:         $fileScore"
+echo "trained from files, heard through the microphone: $crossScore"
+echo "trained and heard through the microphone:         $liveScore"
+echo "CPU of recognize through the microphone: ${speechCpu}% of a core with speech, ${quietCpu}% on a quiet line"
+echo "wall time: $(($(date +%s) - start)) s"
+
+right() { python3 -c 'import json,sys; print(json.loads(sys.argv[1])["right"])' "$1"; }
+difference=$(($(right "$liveScore") - $(right "$fileScore")))
+[ "${difference#-}" -le 2 ] || fail "trained and heard through the microphone: $(right "$liveScore") right, the file gives $(right "$fileScore")"
+
+if [ "$failures" -ne 0 ]; then
+    for log in "$work"/train*.log "$work"/live.log; do echo "== $log"; tail -5 "$log"; done
+    exit 1
+fi
+echo "PASS"
