@@ -24,9 +24,10 @@ constexpr Topic kTopics[] = {
     {517, "playback.html"},
     {518, "finetune.html"},
     {520, "microphone.html#autogain"},
+    {521, "enhanced-matching.html"},
 };
 
-constexpr int kContexts[] = {4, 510, 511, 512, 514, 515, 517, 518, 520};
+constexpr int kContexts[] = {4, 510, 511, 512, 514, 515, 517, 518, 520, 521};
 
 } // namespace
 

@@ -243,7 +243,7 @@ private slots:
             QCOMPARE(m_window->helpViewer().currentPage(), helpPageForContext(context));
             reached.insert(context);
         }
-        QCOMPARE(reached, QSet<int>({510, 511, 512, 514, 515, 517, 518, 520}));
+        QCOMPARE(reached, QSet<int>({510, 511, 512, 514, 515, 517, 518, 520, 521}));
         QVERIFY(!m_window->helpViewer().browser()->toPlainText().isEmpty());
     }
 
