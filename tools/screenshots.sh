@@ -20,15 +20,14 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/home" "$scratch/run" "$out"
 chmod 700 "$scratch/run"
-# The quick start guide would ask its question in a modal box; the tour
-# starts once the window is ready for work.
-mkdir -p "$scratch/home/.config/Halcyon Works"
-printf '[QuickStart]\nChecked=False\n' >"$scratch/home/.config/Halcyon Works/Larkspur QTX 98.conf"
-
 shoot() {
   local dir=$1; shift
   mkdir -p "$dir"
   rm -rf "$scratch/home"/.config
+  # The quick start guide would ask its question in a modal box; the tour
+  # starts once the window is ready for work.
+  mkdir -p "$scratch/home/.config/Halcyon Works"
+  printf '[QuickStart]\nChecked=False\n' >"$scratch/home/.config/Halcyon Works/Larkspur QTX 98.conf"
   env "$@" HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" XDG_RUNTIME_DIR="$scratch/run" \
     timeout 120 xvfb-run -a -s "-screen 0 1600x1200x24" \
     "$here/build/app/larkspur" --input "$here/resources/demo/demo.wav" --screenshot-dir "$dir"
