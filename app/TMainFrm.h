@@ -260,6 +260,7 @@ private:
     void updateRecentList();
     void resetTableViews();
     void playConfirmation(const char* sound);
+    bool pickSelectedCommand(QListWidget* list);
     void pickForTraining(QListWidget* list);
     void closeTrainWindow();
 

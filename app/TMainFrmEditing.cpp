@@ -135,16 +135,25 @@ void TMainFrm::TrainedListDblClick()
     pickForTraining(m_trainedList);
 }
 
-void TMainFrm::pickForTraining(QListWidget* list)
+// With an entry selected, picks the command it shows and makes it the
+// current record; true when a command was found. Without a selection the
+// picked command stays as it was.
+bool TMainFrm::pickSelectedCommand(QListWidget* list)
 {
     const QString text = selectedText(list);
     if (text.isEmpty())
-        return;
+        return false;
     m_state.selectedVoiceCommand = FindVoiceCommand(text.toStdString());
     if (m_state.selectedVoiceCommand == 0)
-        return;
+        return false;
     m_engine->setVCRecord(m_state.selectedVoiceCommand);
-    m_trnVCTxt->setText(QString::fromStdString(tableTextToUtf8(m_engine->VoiceCommand())));
+    return true;
+}
+
+void TMainFrm::pickForTraining(QListWidget* list)
+{
+    if (pickSelectedCommand(list))
+        m_trnVCTxt->setText(QString::fromStdString(tableTextToUtf8(m_engine->VoiceCommand())));
 }
 
 void TMainFrm::TrainClick()
@@ -242,13 +251,8 @@ void TMainFrm::PlayVCClick()
 
 void TMainFrm::EditListDblClick()
 {
-    const QString text = selectedText(m_editList);
-    if (text.isEmpty())
+    if (!pickSelectedCommand(m_editList))
         return;
-    m_state.selectedVoiceCommand = FindVoiceCommand(text.toStdString());
-    if (m_state.selectedVoiceCommand == 0)
-        return;
-    m_engine->setVCRecord(m_state.selectedVoiceCommand);
     m_edVCTxt->setText(QString::fromStdString(tableTextToUtf8(m_engine->VoiceCommand())));
     m_edVCAct->setText(QString::fromStdString(tableTextToUtf8(m_engine->CommandString())));
     m_edVCTxt->setReadOnly(false);
