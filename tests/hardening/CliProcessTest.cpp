@@ -217,8 +217,9 @@ TEST_F(CliProcess, SignalsLeaveNoStoreBehindAndStartSweepsOldOnes)
     for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT, SIGPIPE}) {
         const pid_t child =
             startChild(cli({"recognize", "--table", table, "--input", dir.file("long.wav"), "--realtime"}));
-        for (int i = 0; i < 2000 && runtimeFiles().empty(); ++i)
-            std::this_thread::sleep_for(1ms);
+        // A slow start (a sanitizer build on a busy machine) may take seconds.
+        for (int i = 0; i < 3000 && runtimeFiles().empty(); ++i)
+            std::this_thread::sleep_for(10ms);
         ASSERT_EQ(runtimeFiles().size(), 1u);
         std::this_thread::sleep_for(50ms);
         ::kill(child, signalNumber);
