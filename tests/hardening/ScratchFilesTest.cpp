@@ -140,7 +140,7 @@ TEST(SignalCleanup, FatalSignalsRemoveTheStoreAndTemporaries)
                 ::pause();
         }
         for (int i = 0; i < 2000 && !fs::exists(dir.file("ready")); ++i)
-            std::this_thread::sleep_for(1ms);
+            std::this_thread::sleep_for(10ms);
         ASSERT_TRUE(fs::exists(dir.file("store.tmp")));
         ::kill(child, signalNumber);
         int status = 0;
