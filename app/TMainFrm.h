@@ -260,6 +260,7 @@ private:
     void updateRecentList();
     void resetTableViews();
     void playConfirmation(const char* sound);
+    void finishEdit(const char* confirmation);
     bool pickSelectedCommand(QListWidget* list);
     void pickForTraining(QListWidget* list);
     void closeTrainWindow();

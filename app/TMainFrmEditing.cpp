@@ -283,14 +283,7 @@ void TMainFrm::EdUpdateBtnClick()
     if (tableTextToUtf8(m_engine->CommandString()) != action)
         m_engine->setCommandString(action);
     m_engine->UpdateVCRecord();
-    RefreshCreatedList();
-    RefreshTrainedList();
-    RefreshEditList();
-    const int keep = m_state.selectedVoiceCommand;
-    EdCleatBtnClick();
-    m_state.selectedVoiceCommand = keep;
-    m_state.unsavedChanges = true;
-    playConfirmation("UPDATED");
+    finishEdit("UPDATED");
 }
 
 void TMainFrm::EdDeleteBtnClick()
@@ -299,6 +292,13 @@ void TMainFrm::EdDeleteBtnClick()
         return;
     m_engine->setVCRecord(m_state.selectedVoiceCommand);
     m_engine->DeleteVCRecord();
+    finishEdit("DELETED");
+}
+
+// After Update or Delete: the lists show the change, the edits are emptied
+// and read-only again, and the picked command keeps its number.
+void TMainFrm::finishEdit(const char* confirmation)
+{
     RefreshCreatedList();
     RefreshTrainedList();
     RefreshEditList();
@@ -306,7 +306,7 @@ void TMainFrm::EdDeleteBtnClick()
     EdCleatBtnClick();
     m_state.selectedVoiceCommand = keep;
     m_state.unsavedChanges = true;
-    playConfirmation("DELETED");
+    playConfirmation(confirmation);
 }
 
 } // namespace larkspur
