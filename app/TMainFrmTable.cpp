@@ -112,7 +112,8 @@ void TMainFrm::OpenTable1Click()
         requestListening();
 }
 
-// A save that failed on the disk keeps the changes marked as unsaved, so
+// A save that failed on the disk, or that the user turned down because the
+// file changed on disk meanwhile, keeps the changes marked as unsaved, so
 // closing still offers to save them, and names no file in the recent list.
 void TMainFrm::SaveTable1Click()
 {
@@ -122,6 +123,8 @@ void TMainFrm::SaveTable1Click()
         showMessage(error.what());
         return;
     }
+    if (m_engine->SaveDeclined())
+        return;
     updateRecentList();
     m_state.unsavedChanges = false;
 }
@@ -134,6 +137,8 @@ void TMainFrm::SaveAsTable1Click()
         showMessage(error.what());
         return;
     }
+    if (m_engine->SaveDeclined())
+        return;
     updateRecentList();
     m_state.unsavedChanges = false;
 }

@@ -116,6 +116,9 @@ public:
     void OpenTable();
     void SaveTable();
     void SaveTableAs();
+    // True when the last save was turned down at the question about a table
+    // changed on disk: nothing was written.
+    bool SaveDeclined() const { return m_saveDeclined; }
     static std::string CompanionFileName(const std::string& name);
     static std::string FileNamePart(const std::string& name);
     static bool FileExists(const std::string& name);
@@ -233,6 +236,7 @@ private:
     static std::optional<FileIdentity> identityOf(const std::string& path);
     bool confirmSaveOverChangedTable();
     std::optional<FileIdentity> m_tableIdentity;
+    bool m_saveDeclined = false;
     VoiceCommandTable m_table;
     SampleStore m_sampleStore;
     MatchWorkspace m_matchWorkspace;

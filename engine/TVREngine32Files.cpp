@@ -98,7 +98,8 @@ void TVREngine32::SaveTableAs()
 
 void TVREngine32::writeTableFile()
 {
-    if (!confirmSaveOverChangedTable())
+    m_saveDeclined = !confirmSaveOverChangedTable();
+    if (m_saveDeclined)
         return;
     // The companion goes first: a save cut short between the two files then
     // leaves the old table with recordings for all its phrases, never a new

@@ -51,6 +51,16 @@ private:
     MessageBoxes& m_boxes;
 };
 
+// Engine questions are answered from the same script as the window's own.
+class BoxesQuestions : public EngineQuestions {
+public:
+    explicit BoxesQuestions(MessageBoxes& boxes) : m_boxes(boxes) {}
+    bool askYesNo(const std::string& text) override { return m_boxes.askYesNo(QString::fromStdString(text)); }
+
+private:
+    MessageBoxes& m_boxes;
+};
+
 // Every file dialog is cancelled; the requests are counted.
 class CancelledDialogs : public TableFileDialogs {
 public:
@@ -99,6 +109,7 @@ public:
     {
         ShellPlatform p;
         p.engine.messages = &sink;
+        p.engine.questions = &questions;
         p.engine.dialogs = &dialogs;
         p.engine.capture = &device;
         p.engine.sound = &sound;
@@ -153,6 +164,7 @@ public:
     SilentSoundPlayer sound;
     ScriptedMessageBoxes boxes;
     BoxesSink sink{boxes};
+    BoxesQuestions questions{boxes};
     CancelledDialogs dialogs;
     RecordingExit exit;
     RecordingModes modes;

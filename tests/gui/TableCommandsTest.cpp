@@ -7,12 +7,19 @@
 #include "settings/HistoryStore.h"
 #include "ui/THistMenu.h"
 
+#include <QFile>
 #include <QMenu>
 
 using namespace larkspur;
 using namespace larkspur::test;
 
 namespace {
+
+QByteArray readAll(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 const QString kLoseChanges = QStringLiteral(
     "You have created voice commands. You will lose the voice commands if you do not save them. Do you wish to "
@@ -284,6 +291,36 @@ private slots:
         QCOMPARE(r->dialogs.saveRequests, 2);
         QVERIFY(!window->state().unsavedChanges);
         QCOMPARE(captions(loadHistory(kHistoryKey)), QStringList({path("saved")}));
+    }
+
+    // Turning down the save over a table another program changed writes
+    // nothing, so the changes must stay marked as unsaved.
+    void declinedSaveOverAChangedTableKeepsTheChanges()
+    {
+        r->accept(QStringLiteral("zoom in"), QStringLiteral("^+"));
+        r->saveAs(path("shared"));
+        QVERIFY(!window->state().unsavedChanges);
+        const QByteArray before = readAll(path("shared"));
+        {
+            QFile other(path("shared"));
+            QVERIFY(other.open(QIODevice::Append));
+            other.write(QByteArray(10047, '\0'));
+        }
+        const QByteArray changed = readAll(path("shared"));
+        r->accept(QStringLiteral("zoom out"), QStringLiteral("^-"));
+        r->rig.boxes.shown.clear();
+        r->rig.boxes.answer(MessageAnswer::No);
+        r->click("SaveBtn");
+        QCOMPARE(r->rig.boxes.shown.size(), 1);
+        QVERIFY(r->rig.boxes.texts().front().contains(QStringLiteral("was changed by another program")));
+        QVERIFY(window->state().unsavedChanges);
+        QCOMPARE(readAll(path("shared")), changed);
+        QVERIFY(before != changed);
+
+        r->rig.boxes.answer(MessageAnswer::Yes);
+        r->click("SaveBtn");
+        QVERIFY(!window->state().unsavedChanges);
+        QVERIFY(readAll(path("shared")) != changed);
     }
 
     void closingWithUnsavedChangesSavesAndListsTheTable()
