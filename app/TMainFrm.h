@@ -256,6 +256,8 @@ private:
     bool guideDelay(int milliseconds);
     bool guideWaitForStep(int step, const char* sound);
     void leaveQuickStart();
+    // Save or Save As, then the recent list and the flag unless the save failed or was turned down.
+    void saveTableWith(void (TVREngine32::*save)());
     bool mayLoseChanges();
     void updateRecentList();
     void resetTableViews();

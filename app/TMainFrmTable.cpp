@@ -117,22 +117,18 @@ void TMainFrm::OpenTable1Click()
 // closing still offers to save them, and names no file in the recent list.
 void TMainFrm::SaveTable1Click()
 {
-    try {
-        m_engine->SaveTable();
-    } catch (const EInOutError& error) {
-        showMessage(error.what());
-        return;
-    }
-    if (m_engine->SaveDeclined())
-        return;
-    updateRecentList();
-    m_state.unsavedChanges = false;
+    saveTableWith(&TVREngine32::SaveTable);
 }
 
 void TMainFrm::SaveAsTable1Click()
 {
+    saveTableWith(&TVREngine32::SaveTableAs);
+}
+
+void TMainFrm::saveTableWith(void (TVREngine32::*save)())
+{
     try {
-        m_engine->SaveTableAs();
+        ((*m_engine).*save)();
     } catch (const EInOutError& error) {
         showMessage(error.what());
         return;
