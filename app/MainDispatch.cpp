@@ -1,14 +1,9 @@
 #include "app/MainDispatch.h"
 
+#include "actions/ActionServices.h"
 #include "actions/ApplicationFinder.h"
-#include "actions/PosixProcessLauncher.h"
 #include "actions/ProgramSearchPath.h"
 #include "actions/RecognitionDispatch.h"
-#include "actions/TAppExec.h"
-#include "actions/TGoToWeb.h"
-#include "actions/TSendKey.h"
-#include "actions/TURL.h"
-#include "actions/X11Session.h"
 #include "app/MessageBoxes.h"
 #include "app/QtFinderUi.h"
 #include "app/TMainFrm.h"
@@ -40,19 +35,11 @@ ScreenPoint screenSize()
 
 MainDispatch::MainDispatch(TMainFrm& window, Options options) : m_window(window)
 {
-    if (!options.recordingDesktop) {
-        try {
-            m_session = X11Session::open();
-        } catch (const EDisplayUnavailable&) {
-            // Reported once, at the first keystroke or mouse command.
-        }
-    }
-    m_recordedPointer = std::make_unique<RecordingPointer>(screenSize());
-    ProcessLauncher* launcher = options.launcher;
-    if (!launcher) {
-        m_ownLauncher = std::make_unique<PosixProcessLauncher>();
-        launcher = m_ownLauncher.get();
-    }
+    ActionServices::Options serviceOptions;
+    serviceOptions.recordingDesktop = options.recordingDesktop;
+    serviceOptions.launcher = options.launcher;
+    serviceOptions.recordedScreen = screenSize();
+    m_services = std::make_unique<ActionServices>(serviceOptions);
     SoundPlayer* sound = options.sound;
     if (!sound) {
         // Only the sound files of actions are played here, never the program's own sounds.
@@ -60,34 +47,16 @@ MainDispatch::MainDispatch(TMainFrm& window, Options options) : m_window(window)
         sound = m_ownSound.get();
     }
 
-    KeyboardLayout& layout = m_session ? m_session->keyboardLayout() : m_usLayout;
-    KeyInjector& injector = m_session ? m_session->keyInjector() : m_recordedKeys;
-    WindowSystem& windows = m_session ? m_session->windows() : m_noWindows;
-    PointerDevice& pointer = m_session ? m_session->pointer() : *m_recordedPointer;
-
-    m_sendKeys = std::make_unique<TSendKey>(layout, injector, &windows);
-    m_appExe = std::make_unique<TAppExec>(*launcher);
-    m_appExe->setChangeDir(false);
-    m_urlStuff = std::make_unique<TURL>(*launcher);
-    m_goToWeb = std::make_unique<TGoToWeb>(*launcher, XdgRoots::fromEnvironment(*launcher));
-    m_goToWeb->setBrowserState(TBrowserState::gwMaximized);
     const char* home = std::getenv("HOME");
     m_finderUi = std::make_unique<QtFinderUi>(window, *window.m_platform.boxes, *window.m_gStopFindApp,
                                               *window.m_fromMoreFrm);
     m_finder = std::make_unique<ApplicationFinder>(*m_finderUi, FinderRoots::standard(home ? home : ""),
                                                    pathLookup(environmentSearchPath()));
     m_finderUi->OnCancel = [this] { m_finder->CancelFindClick(); };
-    m_dispatch = std::make_unique<RecognitionDispatch>(DispatchParts{
-        window.engine(), *this, *m_sendKeys, *m_appExe, *m_urlStuff, *m_goToWeb, windows, pointer, *sound,
-        *launcher, *m_finder});
-
-    const bool noDisplay = !m_session && !options.recordingDesktop;
-    m_dispatch->OnDispatched = [this, noDisplay](const DispatchReport& r) {
-        if (noDisplay && !m_noDisplayReported && r.accepted &&
-            (r.kind == ActionKind::Keystroke || r.kind == ActionKind::Mouse)) {
-            m_noDisplayReported = true;
-            showMessage(kNoDisplayMessage);
-        }
+    m_dispatch = m_services->makeDispatch(window.engine(), *this, *sound, *m_finder);
+    m_dispatch->OnDispatched = [this](const DispatchReport& r) {
+        if (const std::optional<std::string> missing = m_services->missingDesktopReport(r))
+            showMessage(*missing);
     };
 }
 

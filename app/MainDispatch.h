@@ -1,15 +1,13 @@
 #pragma once
 // The main window's side of the recognition dispatch: it answers the
 // dispatch's questions from the window's controls (confidence pointer, status
-// and plot windows, tray icon, message boxes) and owns the desktop the
-// dispatch acts on. With an X display that is the real keyboard, pointer and
-// windows; without one, or for the demo, keystrokes and pointer moves are
-// recorded and nothing reaches other windows.
+// and plot windows, tray icon, message boxes) and owns the action services the
+// dispatch acts on (ActionServices). With a desktop session that is the real
+// keyboard, pointer and windows; without one, or for the demo, keystrokes and
+// pointer moves are recorded and nothing reaches other windows.
 
+#include "actions/ActionServices.h"
 #include "actions/DispatchShell.h"
-#include "actions/RecordingDesktop.h"
-#include "actions/RecordingKeyInjector.h"
-#include "actions/UsKeyboardLayout.h"
 
 #include <memory>
 
@@ -20,12 +18,7 @@ class ProcessLauncher;
 class QtFinderUi;
 class RecognitionDispatch;
 class SoundPlayer;
-class TAppExec;
-class TGoToWeb;
 class TMainFrm;
-class TSendKey;
-class TURL;
-class X11Session;
 
 class MainDispatch : public DispatchShell {
 public:
@@ -45,13 +38,15 @@ public:
     ApplicationFinder& finder() { return *m_finder; }
     // The finder's windows and questions.
     QtFinderUi& finderUi() { return *m_finderUi; }
-    TGoToWeb& goToWeb() { return *m_goToWeb; }
+    TGoToWeb& goToWeb() { return m_services->goToWeb(); }
     // The window's program starter and address opener (Run Mic Wizard, Help menu).
-    TAppExec& appExe() { return *m_appExe; }
-    TURL& urlStuff() { return *m_urlStuff; }
-    // True when keys and pointer go nowhere (no display, or asked for).
-    bool recording() const { return !m_session; }
-    const RecordingKeyInjector& recordedKeys() const { return m_recordedKeys; }
+    TAppExec& appExe() { return m_services->appExe(); }
+    TURL& urlStuff() { return m_services->urlStuff(); }
+    // True when keys and pointer go nowhere (no desktop, or asked for).
+    bool recording() const { return m_services->recording(); }
+    const RecordingKeyInjector& recordedKeys() const { return m_services->recordedKeys(); }
+    // The desktop session in use, null when recording.
+    DesktopSession* desktop() const { return m_services->desktop(); }
 
     // DispatchShell
     int confidencePointer() override;
@@ -72,21 +67,11 @@ public:
 
 private:
     TMainFrm& m_window;
-    std::unique_ptr<X11Session> m_session;
-    UsKeyboardLayout m_usLayout;
-    RecordingKeyInjector m_recordedKeys;
-    NoWindows m_noWindows;
-    std::unique_ptr<RecordingPointer> m_recordedPointer;
-    std::unique_ptr<ProcessLauncher> m_ownLauncher;
+    std::unique_ptr<ActionServices> m_services;
     std::unique_ptr<SoundPlayer> m_ownSound;
-    std::unique_ptr<TSendKey> m_sendKeys;
-    std::unique_ptr<TAppExec> m_appExe;
-    std::unique_ptr<TURL> m_urlStuff;
-    std::unique_ptr<TGoToWeb> m_goToWeb;
     std::unique_ptr<QtFinderUi> m_finderUi;
     std::unique_ptr<ApplicationFinder> m_finder;
     std::unique_ptr<RecognitionDispatch> m_dispatch;
-    bool m_noDisplayReported = false;
 };
 
 } // namespace larkspur

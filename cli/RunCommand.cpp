@@ -3,18 +3,13 @@
 // desktop pieces are recording stand-ins, so nothing is performed and each
 // recognition is reported with what would have been done.
 
+#include "actions/ActionServices.h"
 #include "actions/ApplicationFinder.h"
 #include "actions/DispatchShell.h"
 #include "actions/HeadlessDispatchShell.h"
-#include "actions/PosixProcessLauncher.h"
+#include "actions/ProgramSearchPath.h"
 #include "actions/RecognitionDispatch.h"
 #include "actions/RecordingKeyInjector.h"
-#include "actions/TAppExec.h"
-#include "actions/TGoToWeb.h"
-#include "actions/TSendKey.h"
-#include "actions/TURL.h"
-#include "actions/UsKeyboardLayout.h"
-#include "actions/X11Session.h"
 #include "cli/AudioInput.h"
 #include "cli/Commands.h"
 #include "cli/DryRunDesktop.h"
@@ -117,52 +112,33 @@ int runCommand(const Args& argv, std::ostream& out, std::ostream& err)
     openTableFile(engine, tablePath);
 
     // The desktop: the real one, or recording stand-ins for a dry run and for
-    // the keyboard, pointer and windows when there is no X display.
-    std::unique_ptr<X11Session> session;
-    if (!dryRun) {
-        try {
-            session = X11Session::open();
-        } catch (const EDisplayUnavailable& e) {
-            err << e.what() << '\n';
-        }
-    }
-    UsKeyboardLayout usLayout;
-    RecordingKeyInjector recordedKeys;
-    NoWindows noWindows;
-    RecordingPointer recordedPointer(kDryRunScreen);
+    // the keyboard, pointer and windows when there is no desktop to reach.
     RecordingLauncher recordedLauncher;
-    PosixProcessLauncher realLauncher;
+    ActionServices::Options serviceOptions;
+    serviceOptions.recordingDesktop = dryRun;
+    serviceOptions.launcher = dryRun ? &recordedLauncher : nullptr;
+    serviceOptions.recordedScreen = kDryRunScreen;
+    ActionServices services(serviceOptions);
+    RecordingKeyInjector& recordedKeys = services.recordedKeys();
     SilentSoundPlayer silentSound;
     std::unique_ptr<SoundPlayer> realSound;
     if (!dryRun)
         // Only sound files of actions are played, never the program's own sounds.
         realSound = std::make_unique<AlsaSoundPlayer>(std::string());
-
-    KeyboardLayout& layout = session ? session->keyboardLayout() : usLayout;
-    KeyInjector& injector = session ? session->keyInjector() : recordedKeys;
-    WindowSystem& windows = session ? session->windows() : noWindows;
-    PointerDevice& pointer = session ? session->pointer() : recordedPointer;
-    ProcessLauncher& launcher = dryRun ? static_cast<ProcessLauncher&>(recordedLauncher) : realLauncher;
     SoundPlayer& sound = realSound ? *realSound : static_cast<SoundPlayer&>(silentSound);
 
-    TSendKey sendKeys(layout, injector, &windows);
-    TAppExec appExe(launcher);
-    appExe.setChangeDir(false);
-    TURL urlStuff(launcher);
-    TGoToWeb goToWeb(launcher, XdgRoots::fromEnvironment(launcher));
-    goToWeb.setBrowserState(TBrowserState::gwMaximized);
     HeadlessDispatchShell shell(confidence, &err);
     CliFinderUi finderUi(shell);
     const char* home = std::getenv("HOME");
     ApplicationFinder finder(finderUi, FinderRoots::standard(home ? home : ""), pathLookup(environmentSearchPath()));
 
-    RecognitionDispatch dispatch({engine, shell, sendKeys, appExe, urlStuff, goToWeb, windows, pointer, sound,
-                                  launcher, finder});
+    std::unique_ptr<RecognitionDispatch> dispatchOwner = services.makeDispatch(engine, shell, sound, finder);
+    RecognitionDispatch& dispatch = *dispatchOwner;
     pump.drive(dispatch);
 
     dispatch.OnDispatched = [&](const DispatchReport& r) {
-        if (!session && !dryRun && r.accepted && (r.kind == ActionKind::Keystroke || r.kind == ActionKind::Mouse))
-            err << kNoDisplayMessage << '\n';
+        if (const std::optional<std::string> missing = services.missingDesktopReport(r))
+            err << *missing << '\n';
         out << "{\"slot\":" << r.slot << ",\"phrase\":" << jsonString(r.phrase) << ",\"confidence\":" << r.confidence
             << ",\"accepted\":" << (r.accepted ? "true" : "false");
         if (r.accepted) {

@@ -1,9 +1,8 @@
 #include "cli/SendKeysCommand.h"
 
+#include "actions/ActionServices.h"
 #include "actions/RecordingKeyInjector.h"
 #include "actions/TSendKey.h"
-#include "actions/UsKeyboardLayout.h"
-#include "actions/X11Session.h"
 
 #include <cstdio>
 #include <memory>
@@ -38,23 +37,15 @@ int sendKeysCommand(const std::vector<std::string>& args, std::ostream& out, std
         return 1;
     }
 
-    UsKeyboardLayout usLayout;
-    RecordingKeyInjector recorder;
-    std::unique_ptr<X11Session> session;
-    KeyboardLayout* layout = &usLayout;
-    KeyInjector* injector = &recorder;
-    if (!dryRun) {
-        try {
-            session = X11Session::open();
-        } catch (const EDisplayUnavailable& e) {
-            err << e.what() << '\n';
-            return 1;
-        }
-        layout = &session->keyboardLayout();
-        injector = &session->keyInjector();
+    ActionServices::Options options;
+    options.recordingDesktop = dryRun;
+    ActionServices services(options);
+    if (!dryRun && services.recording()) {
+        err << services.desktopFailure() << '\n';
+        return 1;
     }
-
-    TSendKey sender(*layout, *injector);
+    const RecordingKeyInjector& recorder = services.recordedKeys();
+    TSendKey& sender = services.sendKeys();
     for (const std::string& text : texts) {
         try {
             sender.SendKeys(text);

@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/DesktopCommand.h"
 #include "cli/SendKeysCommand.h"
 #include "engine/FileError.h"
 #include "engine/SignalCleanup.h"
@@ -23,8 +24,9 @@ const std::map<std::string, std::string> kCommandUsage = {
     {"dump", "dump T.EAR"},
     {"devices", "devices"},
     {"send-keys", "send-keys [--dry-run] TEXT..."},
+    {"desktop", "desktop    (which back end keystrokes, mouse and windows use, and what it supports)"},
 };
-const char* const kOrder[] = {"train", "recognize", "run", "dump", "devices", "send-keys"};
+const char* const kOrder[] = {"train", "recognize", "run", "dump", "devices", "send-keys", "desktop"};
 
 std::string usage()
 {
@@ -62,6 +64,7 @@ int main(int argc, char** argv)
         {"dump", dumpCommand},
         {"devices", devicesCommand},
         {"send-keys", larkspur::sendKeysCommand},
+        {"desktop", desktopCommand},
     };
     const std::string kUsage = usage();
     if (argc < 2) {

@@ -21,7 +21,7 @@ expect '^larkspur-cli [0-9]+\.[0-9]+\.[0-9]+$' "$cli" --version
 expect '^usage: larkspur-cli COMMAND' "$cli" --help
 expect '^usage: larkspur-micsetup' "$micsetup" --help
 expect '^larkspur-micsetup [0-9]+\.[0-9]+\.[0-9]+$' "$micsetup" --version
-for command in train recognize run dump devices send-keys; do
+for command in train recognize run dump devices send-keys desktop; do
     expect "^usage: larkspur-cli $command" "$cli" "$command" --help
     expect "^usage: larkspur-cli $command" "$cli" help "$command"
 done

@@ -1,0 +1,95 @@
+#pragma once
+// The one place the action services are put together for the desktop
+// program, larkspur-cli and the tests: the desktop session (or recording
+// stand-ins for a dry run, the demo, or no desktop at all), the keystroke
+// sender, the program starter, the address opener, the browser finder and
+// the recognition dispatch on top of them.
+
+#include "actions/DesktopSessionFactory.h"
+#include "actions/RecordingDesktop.h"
+#include "actions/RecordingKeyInjector.h"
+#include "actions/UsKeyboardLayout.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace larkspur {
+
+class ApplicationFinder;
+class DispatchShell;
+class ProcessLauncher;
+class RecognitionDispatch;
+class SoundPlayer;
+class TAppExec;
+class TGoToWeb;
+class TSendKey;
+class TURL;
+class TVREngine32;
+struct DispatchReport;
+
+class ActionServices {
+public:
+    struct Options {
+        // Keys and the pointer are recorded, and no window is seen: nothing
+        // reaches the desktop, which is then not even looked for.
+        bool recordingDesktop = false;
+        // Null: programs and documents are really started.
+        ProcessLauncher* launcher = nullptr;
+        // The screen the recording pointer moves on.
+        ScreenPoint recordedScreen{1024, 768};
+        // Null: openDesktopSession() on this machine's desktop.
+        std::function<OpenedDesktop()> openDesktop;
+    };
+
+    explicit ActionServices(Options options);
+    ~ActionServices();
+    ActionServices(const ActionServices&) = delete;
+    ActionServices& operator=(const ActionServices&) = delete;
+
+    // Null when keys and pointer are recorded (asked for, or no desktop).
+    DesktopSession* desktop() const { return m_opened.session.get(); }
+    bool recording() const { return !desktop(); }
+    // Why there is no desktop: empty when there is one or recording was asked for.
+    const std::string& desktopFailure() const { return m_opened.failure; }
+    // Why each back end not in use was not used.
+    const std::vector<std::string>& desktopNotes() const { return m_opened.notes; }
+
+    KeyboardLayout& keyboardLayout();
+    KeyInjector& keyInjector();
+    WindowSystem& windows();
+    PointerDevice& pointer();
+    ProcessLauncher& launcher() { return *m_launcher; }
+    RecordingKeyInjector& recordedKeys() { return m_recordedKeys; }
+    RecordingPointer& recordedPointer() { return m_recordedPointer; }
+
+    TSendKey& sendKeys() { return *m_sendKeys; }
+    TAppExec& appExe() { return *m_appExe; }
+    TURL& urlStuff() { return *m_urlStuff; }
+    TGoToWeb& goToWeb() { return *m_goToWeb; }
+
+    // The recognition dispatch on these services.
+    std::unique_ptr<RecognitionDispatch> makeDispatch(TVREngine32& engine, DispatchShell& shell, SoundPlayer& sound,
+                                                      ApplicationFinder& finder);
+
+    // The missing desktop is reported once: at the first accepted keystroke
+    // or mouse action this returns the message, every other time nullopt.
+    std::optional<std::string> missingDesktopReport(const DispatchReport& report);
+
+private:
+    OpenedDesktop m_opened;
+    UsKeyboardLayout m_usLayout;
+    RecordingKeyInjector m_recordedKeys;
+    NoWindows m_noWindows;
+    RecordingPointer m_recordedPointer;
+    std::unique_ptr<ProcessLauncher> m_ownLauncher;
+    ProcessLauncher* m_launcher = nullptr;
+    std::unique_ptr<TSendKey> m_sendKeys;
+    std::unique_ptr<TAppExec> m_appExe;
+    std::unique_ptr<TURL> m_urlStuff;
+    std::unique_ptr<TGoToWeb> m_goToWeb;
+    bool m_missingReported = false;
+};
+
+} // namespace larkspur
