@@ -43,6 +43,8 @@ std::string describeDesktop(const OpenedDesktop& desktop)
 int desktopCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream&)
 {
     const CommandLine parsed(args, {}, {});
+    if (!parsed.positional().empty())
+        throw UsageError("desktop takes no arguments");
     const OpenedDesktop desktop = openDesktopSession();
     out << describeDesktop(desktop);
     return desktop.session ? 0 : 1;

@@ -5,10 +5,13 @@
 #include "actions/RecognitionDispatch.h"
 #include "actions/TSendKey.h"
 #include "actions/X11Session.h"
+#include "cli/CommandLine.h"
 #include "cli/DesktopCommand.h"
 #include "tests/actions/Fakes.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 namespace larkspur {
 namespace {
@@ -266,6 +269,10 @@ TEST(DesktopCommand, ReportSaysBackEndCapabilitiesAndWhyNotTheOthers)
     OpenedDesktop none;
     none.failure = kNoDisplayMessage;
     EXPECT_EQ(cli::describeDesktop(none), std::string("back end: none\n  ") + kNoDisplayMessage + "\n");
+
+    std::ostringstream out, err;
+    EXPECT_THROW(cli::desktopCommand({"extra"}, out, err), cli::UsageError);
+    EXPECT_THROW(cli::desktopCommand({"--bogus"}, out, err), cli::UsageError);
 }
 
 } // namespace
