@@ -42,11 +42,10 @@ chown "$uid:$(id -g $uid 2>/dev/null || echo $uid)" "$run/rt" "$run/home" "$run/
 chmod 700 "$run/rt"
 printf 'output HEADLESS-1 resolution 1280x720\ndefault_border none\nfocus_on_window_activation focus\n' >"$run/sway.cfg"
 
-as_user() {
-  env -i PATH="$PATH" HOME="$run/home" XDG_RUNTIME_DIR="$run/rt" "$@"
-}
+user_env=(env -i PATH="$PATH" HOME="$run/home" XDG_RUNTIME_DIR="$run/rt")
 
-as_user WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
+# env and setpriv exec sway in place, so $! is sway's own PID.
+"${user_env[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
   "${drop[@]}" sway -c "$run/sway.cfg" >"$run/sway.log" 2>&1 &
 sway_pid=$!
 
@@ -63,7 +62,7 @@ if [ -z "$display" ] || [ -z "$swaysock" ]; then
   echo "sway did not start:"; cat "$run/sway.log"; exit 1
 fi
 
-as_user WAYLAND_DISPLAY="$display" SWAYSOCK="$swaysock" XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=wayland \
+"${user_env[@]}" WAYLAND_DISPLAY="$display" SWAYSOCK="$swaysock" XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=wayland \
   LARKSPUR_TEST_OUT="$run/out" \
   "${drop[@]}" "$exe" "$@"
 status=$?
