@@ -3,6 +3,7 @@
 #include "actions/UsKeyboardLayout.h"
 #include "actions/portal/PortalKeysyms.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace larkspur {
@@ -69,6 +70,11 @@ uint32_t PortalKeyboard::keysymFor(uint8_t virtualKey) const
     return keysymForVirtualKey(virtualKey);
 }
 
+std::vector<PortalKeyboard::Held>::iterator PortalKeyboard::findHeld(uint32_t keysym)
+{
+    return std::find_if(m_held.begin(), m_held.end(), [keysym](const Held& h) { return h.keysym == keysym; });
+}
+
 void PortalKeyboard::injectKey(const SyntheticKeyEvent& event)
 {
     const uint8_t vk = event.virtualKey;
@@ -78,9 +84,11 @@ void PortalKeyboard::injectKey(const SyntheticKeyEvent& event)
             return;
         // The sender presses Shift twice for "~A"; the desktop sees one press
         // and, after the last release, one release.
-        int& presses = m_held[sym];
-        if (presses++ == 0 && !m_input.keysym(sym, true)) {
-            m_held.erase(sym);
+        if (auto held = findHeld(sym); held != m_held.end()) {
+            ++held->presses;
+        } else if (m_input.keysym(sym, true)) {
+            m_held.push_back({sym, 1});
+        } else {
             releaseAll();
             return;
         }
@@ -91,16 +99,13 @@ void PortalKeyboard::injectKey(const SyntheticKeyEvent& event)
     if (down == m_downAs.end())
         return;  // a release without its press sends nothing
     const uint32_t sym = down->second;
-    auto held = m_held.find(sym);
-    if (held != m_held.end() && --held->second <= 0) {
-        m_held.erase(held);
-        if (!m_input.keysym(sym, false)) {
-            releaseAll();
-            return;
-        }
-    }
-    if (!m_held.contains(sym))
-        m_downAs.erase(down);
+    auto held = findHeld(sym);
+    if (held == m_held.end() || --held->presses > 0)
+        return;
+    m_held.erase(held);
+    m_downAs.erase(down);
+    if (!m_input.keysym(sym, false))
+        releaseAll();
 }
 
 void PortalKeyboard::warmUp()
@@ -112,8 +117,9 @@ void PortalKeyboard::warmUp()
 bool PortalKeyboard::releaseAll()
 {
     bool ok = true;
+    // Last pressed first, as fingers would let go.
     for (auto it = m_held.rbegin(); it != m_held.rend(); ++it)
-        ok = m_input.keysym(it->first, false) && ok;
+        ok = m_input.keysym(it->keysym, false) && ok;
     m_held.clear();
     m_downAs.clear();
     return ok;

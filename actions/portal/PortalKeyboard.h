@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <map>
+#include <vector>
 
 namespace larkspur {
 
@@ -31,16 +32,21 @@ public:
     // Releases every held key; false when a release did not get through.
     // Also done after any call that fails, so no key stays stuck down.
     bool releaseAll();
-    // Keysyms held down now, with how many presses each has outstanding.
-    const std::map<uint32_t, int>& held() const { return m_held; }
+    // Whether any key is held down now.
+    bool holdsKeys() const { return !m_held.empty(); }
 
 private:
+    struct Held {
+        uint32_t keysym = 0;
+        int presses = 0;  // the sender may press one key twice (Shift for "~A")
+    };
     uint32_t keysymFor(uint8_t virtualKey) const;
+    std::vector<Held>::iterator findHeld(uint32_t keysym);
 
     RemoteInput& m_input;
     std::map<uint8_t, uint32_t> m_lent;    // spare virtual key -> character keysym
     std::map<uint8_t, uint32_t> m_downAs;  // virtual key held -> keysym it was pressed as
-    std::map<uint32_t, int> m_held;        // keysym -> outstanding presses
+    std::vector<Held> m_held;              // in the order of their first press
     size_t m_nextSpare = 0;
 };
 
