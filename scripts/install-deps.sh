@@ -16,6 +16,7 @@ packages=(
   python3
   desktop-file-utils appstream librsvg2-bin file
   pipewire pipewire-bin pipewire-alsa wireplumber dbus-x11
+  libsystemd-dev dbus-daemon mutter
 )
 packages+=("$@")
 
