@@ -56,7 +56,9 @@ DesktopCapabilities PortalDesktopSession::capabilities() const
     const PortalConnection& c = *m_parts->connection;
     DesktopCapabilities caps;
     caps.keys = (c.devices() & kDeviceKeyboard) != 0;
-    caps.anyCharacter = caps.keys;
+    // The desktop turns a keysym into a key of the user's layout; GNOME's
+    // drops keysyms the layout has no key for (é, € on a US layout).
+    caps.anyCharacter = false;
     caps.pointerButtons = (c.devices() & kDevicePointer) != 0;
     // Without a screen-cast stream moves are relative steps, not exact.
     caps.pointerMove = caps.pointerButtons && c.hasAbsolutePointer();
@@ -112,13 +114,16 @@ std::unique_ptr<PortalDesktopSession> openPortalDesktopSession(const PortalOptio
     if (!connection)
         return nullptr;
     auto parts = std::make_unique<PortalDesktopSession::Parts>(std::move(connection), options);
-    if ((parts->connection->devices() & kDeviceKeyboard) != 0) {
-        // The desktop may make its keyboard on the first key: give it one
-        // that does no harm, and a moment, so the user's first key arrives.
+    // The desktop's clients may learn of the new keyboard and pointer only
+    // with their first event, which is then lost: send ones that do no harm,
+    // and give them a moment, so the user's first key and click arrive.
+    const uint32_t devices = parts->connection->devices();
+    if ((devices & kDeviceKeyboard) != 0)
         parts->keyboard.warmUp();
-        if (options.warmUp.count() > 0)
-            std::this_thread::sleep_for(options.warmUp);
-    }
+    if ((devices & kDevicePointer) != 0)
+        parts->pointer.warmUp();
+    if (devices != 0 && options.warmUp.count() > 0)
+        std::this_thread::sleep_for(options.warmUp);
     return std::unique_ptr<PortalDesktopSession>(new PortalDesktopSession(std::move(parts)));
 }
 

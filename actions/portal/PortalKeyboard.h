@@ -2,8 +2,9 @@
 // Keystrokes as keysyms through a remote-control session. There is no
 // layout to ask: letters and digits keep their virtual keys, every other
 // character is lent a spare virtual key that stands for its keysym, and the
-// desktop finds the key (and the level) that types it. So any character of an
-// action string can be sent, whatever layout the user has.
+// desktop finds the key (and the level, Shift or AltGr) that types it on the
+// user's layout. Characters the layout has no key for are sent as their
+// keysyms too; GNOME drops those (the call still succeeds).
 
 #include "actions/KeyboardPlatform.h"
 #include "actions/portal/RemoteInput.h"

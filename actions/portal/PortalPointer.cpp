@@ -43,6 +43,11 @@ void PortalPointer::setPosition(ScreenPoint p)
     m_position = p;
 }
 
+void PortalPointer::warmUp()
+{
+    m_input.pointerRelative(0, 0);
+}
+
 void PortalPointer::button(MouseButton button, bool down)
 {
     const int code = button == MouseButton::Left ? kButtonLeft : kButtonRight;

@@ -26,6 +26,9 @@ public:
     ScreenPoint screenSize() override { return m_size; }
     void button(MouseButton button, bool down) override;
 
+    // A motion by nothing, so a pointer the desktop creates on first use is
+    // in place before the first real move or click.
+    void warmUp();
     // Releases every held button; also done after any call that fails.
     bool releaseAll();
 
