@@ -190,7 +190,9 @@ bool PortalConnection::start(std::string& whyNot)
     m_restoreToken = started->strings["restore_token"];
     if (m_restoreToken.empty())
         m_remembers = false;
-    if (!m_restoreToken.empty() && m_options.onRestoreToken)
+    // A token works once: the one passed in is spent now, so the caller
+    // replaces it even when no new one came (it then stores nothing).
+    if (m_options.onRestoreToken)
         m_options.onRestoreToken(m_restoreToken);
     return true;
 }

@@ -33,7 +33,8 @@ struct PortalOptions {
     // Called with one line for the status window just before the desktop
     // may show its consent dialog (the call then waits for the user).
     std::function<void(const std::string&)> onAskingConsent;
-    // Called with the new restore token after a start that gave one.
+    // Called after every successful start with the token to store in place
+    // of the old one; empty when the desktop gave none.
     std::function<void(const std::string&)> onRestoreToken;
 };
 
