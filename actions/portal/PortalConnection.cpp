@@ -122,7 +122,8 @@ bool PortalConnection::start(std::string& whyNot)
     if (!readVersions(whyNot))
         return false;
 
-    const std::string sessionToken = "larkspur" + std::to_string(getpid());
+    // Unique within this connection, like the request tokens.
+    const std::string sessionToken = "larkspur" + std::to_string(getpid()) + "_session" + std::to_string(++m_requests);
     std::optional<sdbus::Results> created =
         request(kRemoteDesktop, "CreateSession", {}, {{"session_handle_token", sessionToken}},
                 m_options.callTimeout, whyNot);

@@ -285,7 +285,8 @@ int FakePortal::onRequestMethod(sd_bus_message* m, const char* member)
     sd_bus_reply_method_return(m, "o", requestPath.c_str());
 
     if (std::strcmp(member, "CreateSession") == 0) {
-        m_session = "/org/freedesktop/portal/desktop/session/" + senderPart(m) + "/" + call.options["session_handle_token"];
+        m_session = "/org/freedesktop/portal/desktop/session/" + senderPart(m) + "/" +
+                    call.options["session_handle_token"];
         const std::string session = m_session;
         respond(requestPath, 0, [session](sd_bus_message* s) {
             return sd_bus_message_append(s, "{sv}", "session_handle", "s", session.c_str());
