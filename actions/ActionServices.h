@@ -41,6 +41,8 @@ public:
         ScreenPoint recordedScreen{1024, 768};
         // Null: openDesktopSession() on this machine's desktop.
         std::function<OpenedDesktop()> openDesktop;
+        // How the desktop portal is opened (GNOME, KDE): its stored consent.
+        PortalOptions portal;
     };
 
     explicit ActionServices(Options options);

@@ -105,12 +105,12 @@ DesktopPlan planDesktopSession(const DesktopFacts& facts)
     return plan;
 }
 
-DesktopOpeners DesktopOpeners::standard()
+DesktopOpeners DesktopOpeners::standard(const PortalOptions& portal)
 {
     DesktopOpeners o;
     o.x11 = openX11DesktopSession;
     o.wlroots = openWlrootsSession;
-    o.portal = tryOpenPortalSession;
+    o.portal = [portal](std::string& whyNot) { return tryOpenPortalSession(portal, whyNot); };
     o.xwayland = openXWaylandDesktopSession;
     return o;
 }
@@ -154,9 +154,9 @@ OpenedDesktop openDesktopSession(const DesktopFacts& facts, const DesktopOpeners
     return opened;
 }
 
-OpenedDesktop openDesktopSession()
+OpenedDesktop openDesktopSession(const PortalOptions& portal)
 {
-    return openDesktopSession(DesktopFacts::fromEnvironment(), DesktopOpeners::standard());
+    return openDesktopSession(DesktopFacts::fromEnvironment(), DesktopOpeners::standard(portal));
 }
 
 } // namespace larkspur

@@ -9,6 +9,7 @@
 // DesktopOpeners::standard().
 
 #include "actions/DesktopSession.h"
+#include "actions/portal/PortalOptions.h"
 
 #include <functional>
 #include <memory>
@@ -53,8 +54,8 @@ struct DesktopOpeners {
     DesktopOpener portal;
     DesktopOpener xwayland;
 
-    // The real back ends.
-    static DesktopOpeners standard();
+    // The real back ends; the portal is opened with these options.
+    static DesktopOpeners standard(const PortalOptions& portal = {});
     const DesktopOpener& of(DesktopBackEnd backEnd) const;
 };
 
@@ -73,6 +74,6 @@ inline constexpr const char* kNoDesktopBackEndMessage =
 
 OpenedDesktop openDesktopSession(const DesktopFacts& facts, const DesktopOpeners& openers);
 // The desktop this program runs on.
-OpenedDesktop openDesktopSession();
+OpenedDesktop openDesktopSession(const PortalOptions& portal = {});
 
 } // namespace larkspur

@@ -1,12 +1,12 @@
 #include "actions/PortalSessionHook.h"
 
+#include "actions/portal/PortalDesktopSession.h"
+
 namespace larkspur {
 
-// Stand-in until the portal back end is built in (see the header).
-std::unique_ptr<DesktopSession> tryOpenPortalSession(std::string& whyNot)
+std::unique_ptr<DesktopSession> tryOpenPortalSession(const PortalOptions& options, std::string& whyNot)
 {
-    whyNot = "the desktop portal back end is not built into this program";
-    return nullptr;
+    return openPortalDesktopSession(options, whyNot);
 }
 
 } // namespace larkspur

@@ -2,6 +2,7 @@
 // Where the desktop portal back end (GNOME, KDE) plugs into the factory.
 
 #include "actions/DesktopSession.h"
+#include "actions/portal/PortalOptions.h"
 
 #include <memory>
 #include <string>
@@ -9,9 +10,7 @@
 namespace larkspur {
 
 // A session on the RemoteDesktop portal; null with whyNot set when there is
-// no portal or the user refused. PortalSessionHook.cpp holds the stand-in
-// used until the portal back end is built in: replace its body with the
-// call into actions/portal/.
-std::unique_ptr<DesktopSession> tryOpenPortalSession(std::string& whyNot);
+// no portal or the user refused. Blocks while the desktop asks for consent.
+std::unique_ptr<DesktopSession> tryOpenPortalSession(const PortalOptions& options, std::string& whyNot);
 
 } // namespace larkspur

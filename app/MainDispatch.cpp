@@ -15,7 +15,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDebug>
+#include <QLabel>
 #include <QScreen>
+#include <QSettings>
 
 #include <cstdlib>
 
@@ -31,6 +34,16 @@ ScreenPoint screenSize()
     return {screen->geometry().width(), screen->geometry().height()};
 }
 
+// The desktop portal's consent token lives with the other options; it works
+// once, so every start replaces it.
+const char* const kPortalTokenKey = "Desktop/PortalRestoreToken";
+
+QSettings programOptions()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halcyon Works"),
+                     QStringLiteral("Larkspur QTX 98"));
+}
+
 } // namespace
 
 MainDispatch::MainDispatch(TMainFrm& window, Options options) : m_window(window)
@@ -39,6 +52,16 @@ MainDispatch::MainDispatch(TMainFrm& window, Options options) : m_window(window)
     serviceOptions.recordingDesktop = options.recordingDesktop;
     serviceOptions.launcher = options.launcher;
     serviceOptions.recordedScreen = screenSize();
+    serviceOptions.portal.fallbackScreenSize = screenSize();
+    serviceOptions.portal.restoreToken = programOptions().value(QLatin1String(kPortalTokenKey)).toString().toStdString();
+    serviceOptions.portal.onRestoreToken = [](const std::string& token) {
+        QSettings settings = programOptions();
+        settings.setValue(QLatin1String(kPortalTokenKey), QString::fromStdString(token));
+    };
+    serviceOptions.portal.onAskingConsent = [&window](const std::string& line) {
+        qInfo().noquote() << QString::fromStdString(line);
+        window.statusWindow().Label1()->setText(QString::fromStdString(line));
+    };
     m_services = std::make_unique<ActionServices>(serviceOptions);
     SoundPlayer* sound = options.sound;
     if (!sound) {

@@ -17,6 +17,7 @@ packages=(
   desktop-file-utils appstream librsvg2-bin file
   pipewire pipewire-bin pipewire-alsa wireplumber dbus-x11
   libwayland-dev libxkbcommon-dev sway qt6-wayland
+  libsystemd-dev dbus-daemon mutter
 )
 packages+=("$@")
 

@@ -356,6 +356,23 @@ TEST_F(Dispatch, ProgramStartedOnceIsBroughtToTheFrontWhileItsWindowIsOpen)
     EXPECT_EQ(launcher.spawned.size(), 3u);
 }
 
+TEST_F(Dispatch, ADesktopWithoutWindowListStartsTheProgramAgainEachTime)
+{
+    // Desktops that give programs no window list (the portal back end):
+    // nothing to switch to, so the program is started again, and the
+    // foreground is left alone.
+    const std::string program = dir.write("apps/editor", "#!/bin/sh\n", 0755);
+    command(9, "editor", "!" + program);
+    launcher.nextSpawn = {4242, 0};
+    recognise(9);
+    launcher.nextSpawn = {4343, 0};
+    recognise(9);
+    EXPECT_EQ(launcher.spawned.size(), 2u);
+    EXPECT_EQ(dispatch.launchRecord(9).processId, 4343);
+    EXPECT_EQ(windows.foreground, 0u);
+    EXPECT_TRUE(shell.messages.empty());
+}
+
 TEST_F(Dispatch, ExplorerIsStartedEveryTime)
 {
     const std::string folder = dir.path() + "/win/";
