@@ -115,8 +115,6 @@ bool TVREngine32::openForListening()
 bool TVREngine32::openForCalibration()
 {
     CaptureDevice* dev = device();
-    // Calibration measures a fresh capture of its own.
-    releaseCapture();
     if ((m_lastDeviceResult = dev->open()) != 0) {
         reportDeviceError("wiOpenAndStartThr", m_lastDeviceResult);
         return false;
