@@ -35,8 +35,9 @@ public:
     virtual void restoreApplication() = 0;
     // Listening mode goes off around a sound file a voice command plays (its
     // look, the mouse motion) and on again afterwards (its look, the missed
-    // commands count from 0). The listening loop that raised the recognition
-    // simply goes on afterwards: no second loop runs inside the first.
+    // commands count from 0), and what the microphone heard of the sound is
+    // thrown away. The listening loop that raised the recognition simply goes
+    // on afterwards: no second loop runs inside the first.
     virtual void pauseListeningForSound() {}
     virtual void resumeListeningAfterSound() {}
 };

@@ -428,8 +428,8 @@ void RecognitionDispatch::startProgram(int slot, const std::string&, const std::
 
 void RecognitionDispatch::playSound(const std::string& path)
 {
-    // The engine has closed the capture device while its recognition event
-    // runs, so the sound is not heard as speech. A sound that cannot be
+    // The shell has the engine throw away what the microphone heard while the
+    // sound played, so it is not taken for speech. A sound that cannot be
     // played is passed over in silence, as a sound file that plays would be.
     m_parts.shell.pauseListeningForSound();
     disableMouseTimer();

@@ -167,8 +167,10 @@ void MainDispatch::pauseListeningForSound()
 
 void MainDispatch::resumeListeningAfterSound()
 {
-    // A stop asked for meanwhile (closing, the File menu) is kept.
+    // The microphone heard the sound: it is not speech to recognise.
     TVREngine32& engine = m_window.engine();
+    engine.discardHeardAudio();
+    // A stop asked for meanwhile (closing, the File menu) is kept.
     if (engine.stopRequested() || m_window.m_closing)
         return;
     m_window.showListeningLook(true);

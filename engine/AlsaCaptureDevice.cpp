@@ -4,6 +4,7 @@
 #include "engine/EngineTypes.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <deque>
 #include <poll.h>
@@ -99,7 +100,11 @@ struct AlsaCaptureDevice::Impl {
     std::deque<CaptureBuffer*> queue;
     std::vector<pollfd> pollFds;
     snd_pcm_uframes_t periodFrames = kPeriodFrames;
+    // Buffers are being filled. The PCM itself runs from the first start()
+    // until close(): between listens it keeps capturing into its own buffer,
+    // so nothing said while the engine looks at an utterance is lost.
     bool started = false;
+    bool running = false;
     // Frames captured over the device's whole life, across every open: the engine
     // closes the PCM between utterances, and positions must keep counting.
     int64_t framesRead = 0;
@@ -131,7 +136,32 @@ struct AlsaCaptureDevice::Impl {
     {
         pendingError = -negativeCode;
         started = false;
+        running = false;
         releaseAll();
+    }
+
+    // Reads and throws away whatever the PCM holds: 0, or the error of a
+    // read that failed other than by an overrun (which leaves nothing to throw
+    // away; the next start() begins afresh).
+    int drain()
+    {
+        // Only what is there now: an unpaced PCM would never run dry.
+        snd_pcm_sframes_t left = snd_pcm_avail(pcm.get());
+        if (left == -EPIPE)
+            return 0;
+        if (left < 0)
+            return static_cast<int>(-left);
+        std::array<uint8_t, kBlockLength> scratch;
+        while (left > 0) {
+            const auto wanted = std::min<snd_pcm_uframes_t>(static_cast<snd_pcm_uframes_t>(left), scratch.size());
+            const snd_pcm_sframes_t got = snd_pcm_readi(pcm.get(), scratch.data(), wanted);
+            if (got == -EAGAIN || got == 0 || got == -EPIPE)
+                return 0;
+            if (got < 0)
+                return static_cast<int>(-got);
+            left -= got;
+        }
+        return 0;
     }
 
     // Reads whatever has arrived into the queued buffers, oldest first;
@@ -219,6 +249,7 @@ int AlsaCaptureDevice::open()
         return -r;
     d.pcm = std::move(pcm);
     d.started = false;
+    d.running = false;
     d.overruns = 0;
     d.pendingError = 0;
     return 0;
@@ -261,7 +292,13 @@ int AlsaCaptureDevice::start()
         return error;
     if (d.started)
         return 0;
-    // After stop() the PCM is in the set-up state and must be prepared again.
+    // Still capturing since the last listen: what came meanwhile is read first.
+    if (d.running && snd_pcm_state(d.pcm.get()) == SND_PCM_STATE_RUNNING) {
+        d.started = true;
+        return 0;
+    }
+    // First start, or the pause between listens outlasted the PCM's buffer
+    // (an overrun): begin afresh. The stale audio is not wanted.
     if (snd_pcm_state(d.pcm.get()) != SND_PCM_STATE_PREPARED) {
         if (int r = snd_pcm_prepare(d.pcm.get()); r < 0)
             return -r;
@@ -269,6 +306,7 @@ int AlsaCaptureDevice::start()
     if (int r = snd_pcm_start(d.pcm.get()); r < 0)
         return -r;
     d.started = true;
+    d.running = true;
     return 0;
 }
 
@@ -278,8 +316,6 @@ int AlsaCaptureDevice::stop()
     if (!d.pcm)
         return EBADFD;
     d.started = false;
-    if (int r = snd_pcm_drop(d.pcm.get()); r < 0)
-        return -r;
     return d.takePendingError();
 }
 
@@ -289,10 +325,22 @@ int AlsaCaptureDevice::reset()
     if (!d.pcm)
         return EBADFD;
     d.started = false;
+    // What the queued buffers hold is given up; what the PCM holds stays.
     d.releaseAll();
-    if (int r = snd_pcm_drop(d.pcm.get()); r < 0)
-        return -r;
     return d.takePendingError();
+}
+
+int AlsaCaptureDevice::discardCaptured()
+{
+    Impl& d = *m_impl;
+    if (!d.pcm)
+        return EBADFD;
+    if (d.started || !d.running)
+        return 0;
+    const int error = d.drain();
+    if (error != 0)
+        d.running = false;
+    return error;
 }
 
 int AlsaCaptureDevice::unprepareBuffer(CaptureBuffer& buffer)
@@ -312,6 +360,7 @@ int AlsaCaptureDevice::close()
         return EBADFD;
     d.releaseAll();
     d.started = false;
+    d.running = false;
     d.pollFds.clear();
     d.pcm.reset();
     return 0;

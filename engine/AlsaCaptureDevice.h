@@ -1,7 +1,10 @@
 #pragma once
 // Capture from an ALSA PCM: 8-bit unsigned mono at 11025 Hz through the plug
 // layer, read without blocking into the engine's queued buffers in queue
-// order. Stream positions count every frame captured since construction, so
+// order. The PCM runs from the first start() until close(): stop() and
+// reset() only stop filling buffers, and the next start() delivers what was
+// captured meanwhile (up to the PCM's buffer of 8 blocks; a longer pause
+// overruns and capture begins afresh). Stream positions count every frame captured since construction, so
 // they keep increasing when the engine closes and reopens the PCM. Error codes
 // are errno values (positive); errorText gives ALSA's text.
 
@@ -28,6 +31,7 @@ public:
     int start() override;
     int stop() override;
     int reset() override;
+    int discardCaptured() override;
     int unprepareBuffer(CaptureBuffer& buffer) override;
     int close() override;
     bool isDone(CaptureBuffer& buffer) override;

@@ -31,9 +31,13 @@ public:
     // Queues a buffer to be filled; the caller has cleared its done flag.
     virtual int addBuffer(CaptureBuffer& buffer) = 0;
     virtual int start() = 0;
+    // Stops filling buffers. A live device may keep its stream running while
+    // it stays open, so what is said before the next start() is delivered then.
     virtual int stop() = 0;
-    // Stops input and hands back every queued buffer, marked done.
+    // Stops filling buffers and hands back every queued buffer, marked done.
     virtual int reset() = 0;
+    // Throws away what a live device captured while it was stopped.
+    virtual int discardCaptured() { return 0; }
     virtual int unprepareBuffer(CaptureBuffer& buffer) = 0;
     virtual int close() = 0;
     // Reads the done flag; a device without its own thread fills the buffer here.

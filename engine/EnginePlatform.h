@@ -61,6 +61,9 @@ public:
     virtual bool playWave(std::span<const uint8_t> waveImage) = 0;
     // One of the program's own sounds by resource name ("BEEP", "ACCEPT", ...).
     virtual bool playResource(const std::string& name) = 0;
+    // False for a player that plays nothing: then no sound of the program can
+    // reach the microphone, and nothing heard meanwhile needs throwing away.
+    virtual bool audible() const { return true; }
 };
 
 // The "please be quiet" dialog shown while the line is measured.

@@ -24,6 +24,7 @@ public:
         resources.push_back(name);
         return result;
     }
+    bool audible() const override { return false; }
 
     std::vector<std::vector<uint8_t>> waves;
     std::vector<std::string> resources;

@@ -141,6 +141,10 @@ public:
     void Recognize();
     void Train();
     void StopListening() { m_stopRequest = true; }
+    // Throws away what the microphone heard since the engine last listened:
+    // call it after the program played a sound, so the sound is not taken for
+    // speech. Nothing happens when listening is not under way.
+    void discardHeardAudio();
 
     // --- Read-only views for tools and tests --------------------------------
     const VoiceCommandTable& table() const { return m_table; }
@@ -176,7 +180,13 @@ private:
     bool openForCalibration();
     bool prepareBuffer(CaptureBuffer& buffer);
     bool queueBuffer(CaptureBuffer& buffer);
-    bool stopAndClose();
+    // Ends one listen. Recognize and Train keep the device open (and the
+    // stream running) between their listens, so nothing said in between is
+    // lost; otherwise the device is closed.
+    bool stopListeningDevice();
+    void closeCapture();
+    bool releaseCapture();
+    class CaptureHold;
     void waitForBuffer(CaptureBuffer& buffer);
     void wait(int milliseconds);
 
@@ -255,6 +265,8 @@ private:
     int m_writePos = 1;   // W: where the next block goes
     UtteranceDetector m_detector;
     int m_lastDeviceResult = 0;
+    bool m_captureOpen = false;  // the capture device is open for listening
+    bool m_holdCapture = false;  // ... and stays open between listens
     std::array<uint8_t, kMaxUtteranceLength> m_utteranceBuffer{};
     int m_utteranceLength = 0;
     int m_samplesThisCall = 0;  // samples stored in the ring by this listening call

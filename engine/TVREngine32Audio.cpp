@@ -76,7 +76,7 @@ bool TVREngine32::prepareBuffer(CaptureBuffer& buffer)
     if (result == 0)
         return true;
     reportDeviceError("WaveInPrepareHeader", result);
-    device()->close();
+    closeCapture();
     return false;
 }
 
@@ -87,15 +87,18 @@ bool TVREngine32::queueBuffer(CaptureBuffer& buffer)
     if (result == 0)
         return true;
     reportDeviceError("wiAddBuffer", result);
-    device()->close();
+    closeCapture();
     return false;
 }
 
 bool TVREngine32::openForListening()
 {
     CaptureDevice* dev = device();
-    if ((m_lastDeviceResult = dev->open()) != 0)
-        return false;  // reported by the caller once every attempt has failed
+    if (!m_captureOpen) {
+        if ((m_lastDeviceResult = dev->open()) != 0)
+            return false;  // reported by the caller once every attempt has failed
+        m_captureOpen = true;
+    }
     m_buffer1.data = m_bufferData1.data();
     m_buffer2.data = m_bufferData2.data();
     if (!prepareBuffer(m_buffer1) || !queueBuffer(m_buffer1) || !prepareBuffer(m_buffer2)
@@ -103,7 +106,7 @@ bool TVREngine32::openForListening()
         return false;
     if ((m_lastDeviceResult = dev->start()) != 0) {
         reportDeviceError("wiStart", m_lastDeviceResult);
-        dev->close();
+        closeCapture();
         return false;
     }
     return true;
@@ -138,29 +141,74 @@ bool TVREngine32::openForCalibration()
     return true;
 }
 
-bool TVREngine32::stopAndClose()
+bool TVREngine32::stopListeningDevice()
 {
     CaptureDevice* dev = device();
-    bool ok = true;
     if (const int r = dev->stop(); r != 0) {
         reportDeviceError("wiStop", r);
-        dev->close();
+        closeCapture();
         return false;
     }
     if (const int r = dev->reset(); r != 0) {
         reportDeviceError("wiReset", r);
-        dev->close();
+        closeCapture();
         return false;
     }
     if (const int r = dev->unprepareBuffer(m_buffer1); r != 0)
         reportDeviceError("WaveInUnPrepareHeader", r);
     if (const int r = dev->unprepareBuffer(m_buffer2); r != 0)
         reportDeviceError("WaveInUnPrepareHeader", r);
-    if (const int r = dev->close(); r != 0) {
+    return m_holdCapture || releaseCapture();
+}
+
+void TVREngine32::closeCapture()
+{
+    device()->close();
+    m_captureOpen = false;
+}
+
+bool TVREngine32::releaseCapture()
+{
+    if (!m_captureOpen)
+        return true;
+    m_captureOpen = false;
+    if (const int r = device()->close(); r != 0) {
         reportDeviceError("wiClose", r);
-        ok = false;
+        return false;
     }
-    return ok;
+    return true;
+}
+
+// Keeps the capture device open across the listens of one Recognize or Train
+// and closes it when that ends, however it ends.
+class TVREngine32::CaptureHold {
+public:
+    explicit CaptureHold(TVREngine32& engine) : m_engine(engine), m_outer(engine.m_holdCapture)
+    {
+        m_engine.m_holdCapture = true;
+    }
+    ~CaptureHold()
+    {
+        m_engine.m_holdCapture = m_outer;
+        if (!m_outer)
+            m_engine.releaseCapture();
+    }
+    CaptureHold(const CaptureHold&) = delete;
+    CaptureHold& operator=(const CaptureHold&) = delete;
+
+private:
+    TVREngine32& m_engine;
+    bool m_outer;
+};
+
+void TVREngine32::discardHeardAudio()
+{
+    if (!m_captureOpen || !device())
+        return;
+    if (const int r = device()->discardCaptured(); r != 0) {
+        // The next listen meets the device's trouble again and reports it there.
+        closeCapture();
+    }
 }
 
 void TVREngine32::waitForBuffer(CaptureBuffer& buffer)
@@ -186,9 +234,15 @@ void TVREngine32::wait(int milliseconds)
 
 void TVREngine32::playBeep()
 {
-    if (m_platform.sound)
-        m_platform.sound->playResource("BEEP");
+    if (!m_platform.sound) {
+        wait(kBeepPauseMs);
+        return;
+    }
+    m_platform.sound->playResource("BEEP");
     wait(kBeepPauseMs);
+    // The word comes after the beep; the beep itself is not a word.
+    if (m_platform.sound->audible())
+        discardHeardAudio();
 }
 
 // ---------------------------------------------------------------------------
@@ -363,7 +417,7 @@ bool TVREngine32::ListenForUtterance()
             m_status = EngineStatus::Recording;
     }
 
-    if (!stopAndClose())
+    if (!stopListeningDevice())
         return false;
 
     if (accepted) {
@@ -371,8 +425,8 @@ bool TVREngine32::ListenForUtterance()
         copyPaddedUtterance();
         if (OnValidPlotData)
             OnValidPlotData(*this);
-        if (m_playBack)
-            PlayUtterance();
+        if (m_playBack && PlayUtterance() && m_platform.sound->audible())
+            discardHeardAudio();
     }
     m_lastSndByte = 0;
     m_status = EngineStatus::Idle;
@@ -434,6 +488,7 @@ void TVREngine32::Recognize()
     if (m_beepBeforeTrain)
         playBeep();
     m_stopRequest = false;
+    const CaptureHold hold(*this);
     while (!m_stopRequest) {
         if (!ListenForUtterance())
             continue;
@@ -465,6 +520,7 @@ void TVREngine32::Train()
     if (!m_ready || !device())
         return;
     m_stopRequest = false;
+    const CaptureHold hold(*this);
     while (!m_stopRequest) {
         if (m_beepBeforeTrain)
             playBeep();

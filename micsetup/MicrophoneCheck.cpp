@@ -39,6 +39,15 @@ MicrophoneCheck checkMicrophone(std::span<const uint8_t> quiet, std::span<const 
         check.verdict = MicrophoneVerdict::TooNoisy;
         return check;
     }
+    // Not one sample off the middle, in the line and in the words alike: a
+    // muted input, or a sound server source with nothing linked to it.
+    const auto flat = [](std::span<const uint8_t> samples) {
+        return std::all_of(samples.begin(), samples.end(), [&](uint8_t v) { return v == samples.front(); });
+    };
+    if (flat(quiet) && flat(speech)) {
+        check.verdict = MicrophoneVerdict::Silent;
+        return check;
+    }
     check.verdict = MicrophoneVerdict::Good;
     if (speech.empty())
         return check;
@@ -66,6 +75,9 @@ std::string adviceFor(const MicrophoneCheck& check)
                ": lower the input level, turn off boost, or move away from fans and speakers.";
     case MicrophoneVerdict::OffCentre:
         return "The line is off centre: this device does not deliver usable audio; choose another one.";
+    case MicrophoneVerdict::Silent:
+        return "Perfect silence: the input is muted, or this device is not your microphone. The system default "
+               "is the input chosen in your sound settings (with PipeWire, \"wpctl status\" marks it with *).";
     case MicrophoneVerdict::NoSignal:
         break;
     }

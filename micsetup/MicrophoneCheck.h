@@ -10,7 +10,7 @@
 
 namespace larkspur {
 
-enum class MicrophoneVerdict { Good, TooQuiet, TooNoisy, OffCentre, NoSignal };
+enum class MicrophoneVerdict { Good, TooQuiet, TooNoisy, OffCentre, Silent, NoSignal };
 
 struct MicrophoneCheck {
     MicrophoneVerdict verdict = MicrophoneVerdict::NoSignal;

@@ -141,6 +141,49 @@ TEST_F(AlsaFilePlugin, PositionsKeepCountingWhenThePcmIsReopened)
     EXPECT_EQ(expected, 6 * kBlockLength);
 }
 
+TEST_F(AlsaFilePlugin, PauseBetweenListensKeepsTheStreamUnlessDiscarded)
+{
+    // Between listens the engine stops and resets but keeps the PCM open:
+    // the next listen goes on with the very next frame captured.
+    AlsaCaptureDevice device("fakemic");
+    std::array<uint8_t, kBlockLength> data{};
+    CaptureBuffer buffer{data.data(), kBlockLength};
+    ASSERT_EQ(device.open(), 0);
+    ASSERT_EQ(device.prepareBuffer(buffer), 0);
+    auto listen = [&](int blocks) {
+        std::vector<uint8_t> got;
+        int64_t first = -1;
+        for (int block = 0; block < blocks; ++block) {
+            buffer.done = false;
+            EXPECT_EQ(device.addBuffer(buffer), 0);
+            EXPECT_EQ(device.start(), 0);
+            for (int pass = 0; pass < 200 && !device.isDone(buffer); ++pass)
+                device.waitForData(50);
+            EXPECT_TRUE(buffer.done);
+            if (first < 0)
+                first = buffer.streamPosition;
+            got.insert(got.end(), data.begin(), data.end());
+        }
+        EXPECT_EQ(device.stop(), 0);
+        EXPECT_EQ(device.reset(), 0);
+        return std::pair(first, got);
+    };
+    auto [firstStart, first] = listen(2);
+    auto [secondStart, second] = listen(2);
+    EXPECT_EQ(firstStart, 0);
+    EXPECT_EQ(secondStart, 2 * kBlockLength);
+    first.insert(first.end(), second.begin(), second.end());
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), m_input.begin()));
+
+    // What was captured while stopped is skipped once it is discarded.
+    ASSERT_EQ(device.discardCaptured(), 0);
+    auto [thirdStart, third] = listen(1);
+    EXPECT_EQ(thirdStart, 4 * kBlockLength);  // positions count delivered frames
+    EXPECT_FALSE(std::equal(third.begin(), third.end(), m_input.begin() + 4 * kBlockLength));
+    EXPECT_EQ(device.unprepareBuffer(buffer), 0);
+    EXPECT_EQ(device.close(), 0);
+}
+
 TEST_F(AlsaFilePlugin, WaitWithNothingQueuedSleeps)
 {
     AlsaCaptureDevice device("fakemic");

@@ -33,6 +33,44 @@ public:
     std::vector<std::string> calls;
 };
 
+// Counts how the engine opens, closes and empties the device; can fail the
+// n-th start().
+class CountingDevice : public FileCaptureDevice {
+public:
+    using FileCaptureDevice::FileCaptureDevice;
+    int open() override
+    {
+        ++opens;
+        return FileCaptureDevice::open();
+    }
+    int close() override
+    {
+        ++closes;
+        return FileCaptureDevice::close();
+    }
+    int start() override
+    {
+        if (++starts == failingStart)
+            return kReadError;
+        return FileCaptureDevice::start();
+    }
+    int discardCaptured() override
+    {
+        ++discards;
+        discardedWhileOpen += isOpen();
+        return 0;
+    }
+    int opens = 0, closes = 0, starts = 0, discards = 0, discardedWhileOpen = 0;
+    int failingStart = 0;
+};
+
+// A player the microphone hears once `loud` is set.
+class SwitchableSoundPlayer : public SilentSoundPlayer {
+public:
+    bool audible() const override { return loud; }
+    bool loud = false;
+};
+
 class NoDevice : public FileCaptureDevice {
 public:
     NoDevice() : FileCaptureDevice(std::vector<uint8_t>(100000, 128)) {}
@@ -55,7 +93,7 @@ protected:
     ManualClock clock;
     std::vector<std::string> statuses;
     VirtualTimePump pump{clock, [this] { noteStatus(); }};
-    SilentSoundPlayer sound;
+    SwitchableSoundPlayer sound;
     RecordingView view;
     std::unique_ptr<FileCaptureDevice> device;
     std::unique_ptr<TVREngine32> engine;
@@ -73,11 +111,12 @@ protected:
     }
 
     // Calibration on a perfectly quiet line, then `signal`.
+    template <typename Device = FileCaptureDevice>
     void startCalibrated(const SignalBuilder& signal)
     {
         std::vector<uint8_t> stream(kCalibrationLength, 128);
         stream.insert(stream.end(), signal.samples().begin(), signal.samples().end());
-        start(stream);
+        start({}, std::make_unique<Device>(std::move(stream)));
         ASSERT_TRUE(engine->Initialize());
         messages.messages.clear();
         statuses.clear();
@@ -425,6 +464,88 @@ TEST_F(EngineAudio, ReportedStartsAreStreamPositionsAcrossReopenedListens)
         EXPECT_LE(starts[i], wordStarts[i]) << i;
         EXPECT_GT(starts[i], wordStarts[i] - 2 * kFrameLength) << i;
     }
+}
+
+TEST_F(EngineAudio, DeviceStaysOpenAcrossTheListensOfOneTrainOrRecognize)
+{
+    SignalBuilder signal;
+    signal.padBlocks(1);
+    for (int i = 0; i < 7; ++i)
+        addRepetition(signal, 20000);
+    signal.padBlocks(4);
+    startCalibrated<CountingDevice>(signal);
+    auto& counted = static_cast<CountingDevice&>(*device);
+    const int calibrationOpens = counted.opens;
+    ASSERT_EQ(counted.closes, calibrationOpens);
+
+    // Four listens, one open; the silent beeps throw nothing away.
+    trainLights();
+    EXPECT_EQ(counted.opens, calibrationOpens + 1);
+    EXPECT_EQ(counted.closes, counted.opens);
+    EXPECT_FALSE(device->isOpen());
+    EXPECT_EQ(counted.discards, 0);
+    EXPECT_EQ(sound.resources.size(), 4u);
+
+    // Heard playback is thrown away after each utterance, the device still open.
+    sound.loud = true;
+    engine->setPlayBack(true);
+    int heard = 0;
+    engine->OnUtteranceMatched = [&](const UtteranceReport&) {
+        if (++heard == 3)
+            engine->StopListening();
+    };
+    engine->Recognize();
+    EXPECT_EQ(heard, 3);
+    EXPECT_EQ(counted.opens, calibrationOpens + 2);
+    EXPECT_EQ(counted.closes, counted.opens);
+    EXPECT_FALSE(device->isOpen());
+    EXPECT_EQ(sound.waves.size(), 3u);
+    EXPECT_EQ(counted.discards, 3);
+    EXPECT_EQ(counted.discardedWhileOpen, 3);
+    // Outside a listening loop there is nothing to throw away.
+    engine->discardHeardAudio();
+    EXPECT_EQ(counted.discards, 3);
+}
+
+TEST_F(EngineAudio, AudibleBeepBeforeEachRepetitionIsThrownAway)
+{
+    SignalBuilder signal;
+    signal.padBlocks(1);
+    for (int i = 0; i < 4; ++i)
+        addRepetition(signal, 20000);
+    signal.padBlocks(4);
+    startCalibrated<CountingDevice>(signal);
+    auto& counted = static_cast<CountingDevice&>(*device);
+    sound.loud = true;
+    trainLights();
+    EXPECT_EQ(sound.resources, std::vector<std::string>(4, "BEEP"));
+    // The first beep comes before the device is opened.
+    EXPECT_EQ(counted.discards, 3);
+    EXPECT_EQ(counted.discardedWhileOpen, 3);
+}
+
+TEST_F(EngineAudio, FailureToResumeTheHeldDeviceIsReportedAndClosesIt)
+{
+    SignalBuilder signal;
+    signal.padBlocks(1);
+    for (int i = 0; i < 6; ++i)
+        addRepetition(signal, 20000);
+    signal.padBlocks(4);
+    startCalibrated<CountingDevice>(signal);
+    auto& counted = static_cast<CountingDevice&>(*device);
+    trainLights();
+    messages.messages.clear();
+    engine->setShowMessages(true);
+    counted.failingStart = counted.starts + 2;  // the second listen of Recognize
+    int heard = 0;
+    engine->OnUtteranceMatched = [&](const UtteranceReport&) { ++heard; };
+    engine->Recognize();
+    EXPECT_EQ(heard, 1);
+    EXPECT_EQ(messages.messages,
+              std::vector<std::string>{"VREngine wiStart:  the recording could not be read to its end"});
+    EXPECT_FALSE(device->isOpen());
+    EXPECT_EQ(counted.closes, counted.opens);
+    EXPECT_EQ(engine->Status(), "Idle");
 }
 
 TEST_F(EngineAudio, StopAfterRecognizeEndsOnUnmatchedLoudUtterance)

@@ -427,6 +427,8 @@ private slots:
         QVERIFY(!checkedWhilePlaying);
         QVERIFY(!mouseWhilePlaying);
         QCOMPARE(imageAfterSound, 3);
+        // What the microphone heard of the sound is not listened to.
+        QCOMPARE(r.rig.device.discardsWhileOpen, 1);
         QVERIFY(r.rig.boxes.shown.isEmpty());
         QCOMPARE(window->engine().Status(), std::string("Idle"));
     }

@@ -158,7 +158,16 @@ public:
 
     QTemporaryDir settingsDir;
     QTemporaryDir programDir;
-    FileCaptureDevice device;
+    // The file device, counting what the engine throws away as heard sound.
+    struct RigCaptureDevice : FileCaptureDevice {
+        using FileCaptureDevice::FileCaptureDevice;
+        int discardCaptured() override
+        {
+            discardsWhileOpen += isOpen();
+            return 0;
+        }
+        int discardsWhileOpen = 0;
+    } device;
     ManualClock clock;
     VirtualTimePump pump;
     SilentSoundPlayer sound;

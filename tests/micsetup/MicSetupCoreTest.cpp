@@ -146,3 +146,16 @@ TEST_F(MicrophoneCheckOnCorpus, QuietLineAloneIsJudgedByNoiseOnlyAndOffCentreLin
     // A device that delivered next to nothing is not called good.
     EXPECT_EQ(checkMicrophone(std::vector<uint8_t>(100, 128), speech).verdict, MicrophoneVerdict::NoSignal);
 }
+
+TEST_F(MicrophoneCheckOnCorpus, DigitalSilenceIsAMutedInputUnlessWordsComeThrough)
+{
+    // An unlinked or muted source gives the middle value and nothing else.
+    const std::vector<uint8_t> silence(quiet.size(), 128);
+    const MicrophoneCheck muted = checkMicrophone(silence, {});
+    EXPECT_EQ(muted.verdict, MicrophoneVerdict::Silent);
+    EXPECT_NE(adviceFor(muted).find("muted"), std::string::npos);
+    EXPECT_EQ(checkMicrophone(silence, std::vector<uint8_t>(speech.size(), 128)).verdict,
+              MicrophoneVerdict::Silent);
+    // A microphone that suppresses its own noise is silent between words only.
+    EXPECT_EQ(checkMicrophone(silence, speech).verdict, MicrophoneVerdict::Good);
+}

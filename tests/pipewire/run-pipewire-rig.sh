@@ -39,16 +39,28 @@ trap 'exit 1' INT TERM
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
+# The sound server and the feeders play in real time, as a microphone would:
+# on a busy machine (the rig runs beside builds) they get the processor first,
+# so the recordings reach the virtual microphone without gaps. The program
+# under test runs at its normal priority.
+boost=()
+if chrt -f 20 true 2>/dev/null; then
+    boost=(chrt -f 20)
+elif nice -n -15 true 2>/dev/null; then
+    boost=(nice -n -15)
+fi
+
 # A private session: runtime folder, state and configuration of its own.
 export XDG_RUNTIME_DIR="$work/run" XDG_STATE_HOME="$work/state" XDG_CONFIG_HOME="$work/config"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset PIPEWIRE_REMOTE PULSE_SERVER
 eval "$(dbus-launch --sh-syntax)" || skip "no D-Bus session bus"
-pipewire >"$work/pipewire.log" 2>&1 &
+"${boost[@]}" pipewire >"$work/pipewire.log" 2>&1 &
 pids+=($!)
-wireplumber >"$work/wireplumber.log" 2>&1 &
-pids+=($!)
+# The session manager gives up when the server is not up yet.
 for _ in $(seq 50); do pw-cli info 0 >/dev/null 2>&1 && break; sleep 0.2; done
+"${boost[@]}" wireplumber >"$work/wireplumber.log" 2>&1 &
+pids+=($!)
 pw-cli create-node adapter '{ factory.name=support.null-audio-sink node.name=vmic
     media.class=Audio/Source/Virtual audio.position=[MONO] object.linger=true }' >/dev/null
 defaultSource=""
@@ -58,7 +70,7 @@ for _ in $(seq 50); do
     sleep 0.2
 done
 if [ "$defaultSource" != 'node.name = "vmic"' ]; then
-    tail -20 "$work/pipewire.log" "$work/wireplumber.log"
+    tail -n 20 "$work/pipewire.log" "$work/wireplumber.log"
     echo "FAIL: the virtual microphone did not become the default source"
     exit 1
 fi
@@ -69,7 +81,7 @@ feederPid=""
 feed() {
     feeds=$((feeds + 1))
     local node="feeder$feeds"
-    pw-play -P "{ node.autoconnect = false node.name = $node }" "$1" 2>>"$work/feeder.log" &
+    "${boost[@]}" pw-play -P "{ node.autoconnect = false node.name = $node }" "$1" 2>>"$work/feeder.log" &
     feederPid=$!
     pids+=("$feederPid")
     for _ in $(seq 100); do
@@ -85,10 +97,12 @@ interrupt() {
     wait "$1"
 }
 
-cpuPercent() {  # PID SECONDS: share of one core the process used so far
-    local ticks
-    ticks=$(awk '{print $14 + $15}' "/proc/$1/stat")
-    awk -v t="$ticks" -v hz="$(getconf CLK_TCK)" -v s="$2" 'BEGIN { printf "%.2f", 100 * t / hz / s }'
+cpuTicks() {  # PID: processor time the process used so far, in clock ticks
+    awk '{print $14 + $15}' "/proc/$1/stat"
+}
+now() { date +%s.%N; }
+cpuPercent() {  # TICKS SECONDS: share of one core
+    awk -v t="$1" -v hz="$(getconf CLK_TCK)" -v s="$2" 'BEGIN { printf "%.2f", 100 * t / hz / s }'
 }
 
 calibratedFirstTime() {  # LOG NAME
@@ -105,69 +119,95 @@ start=$(date +%s)
 
 # Reference: the same training and recognition from the files themselves,
 # alongside the training through the microphone.
+# Tables for the table matcher ("file", "live") and the enhanced one
+# ("file-enhanced", "live-enhanced"), each trained and used with its own.
+matchers=(specified enhanced)
+suffix() { [ "$1" = specified ] || echo "-$1"; }
 (
-    while IFS=$'\t' read -r phrase file; do
-        "$cli" train --table "$work/file.EAR" --phrase "$phrase" --action "{F1}" --input "$speaker/train/$file" \
-            >>"$work/file-train.log" 2>&1
-    done <<<"$vocabulary"
-    "$cli" recognize --table "$work/file.EAR" --input "$speaker/test/test_1.wav" >"$work/file.jsonl" \
-        2>>"$work/file-train.log"
+    for matcher in "${matchers[@]}"; do
+        table="$work/file$(suffix "$matcher").EAR"
+        while IFS=$'\t' read -r phrase file; do
+            "$cli" train --table "$table" --phrase "$phrase" --action "{F1}" --matcher "$matcher" \
+                --input "$speaker/train/$file" >>"$work/file-train.log" 2>&1
+        done <<<"$vocabulary"
+        "$cli" recognize --table "$table" --matcher "$matcher" --input "$speaker/test/test_1.wav" \
+            >"$work/file$(suffix "$matcher").jsonl" 2>>"$work/file-train.log"
+    done
 ) &
 referencePid=$!
 pids+=("$referencePid")
 
-# Training through the microphone: five seconds of the recording's own quiet
-# line first, while the engine waits and calibrates.
+# Training through the microphone, with both matchers listening at once: five
+# seconds of the recording's own quiet line first, while the engines wait and
+# calibrate.
 trained=0
 n=0
 while IFS=$'\t' read -r phrase file; do
     n=$((n + 1))
     python3 "$tools" lead-in "$speaker/train/$file" "$work/lead.wav" 5
-    "$cli" train --table "$work/live.EAR" --phrase "$phrase" --action "{F1}" --device default \
-        >"$work/train$n.log" 2>&1 &
-    trainPid=$!
-    pids+=("$trainPid")
+    trainPids=()
+    for matcher in "${matchers[@]}"; do
+        "$cli" train --table "$work/live$(suffix "$matcher").EAR" --phrase "$phrase" --action "{F1}" \
+            --matcher "$matcher" --device default >"$work/train$n$(suffix "$matcher").log" 2>&1 &
+        trainPids+=($!)
+        pids+=($!)
+    done
     feed "$work/lead.wav"
     # Training ends after the verifying repetition; the rest is quiet.
-    while kill -0 "$trainPid" 2>/dev/null && kill -0 "$feederPid" 2>/dev/null; do sleep 0.1; done
-    for _ in $(seq 20); do kill -0 "$trainPid" 2>/dev/null || break; sleep 0.1; done
+    running() { local p; for p in "${trainPids[@]}"; do kill -0 "$p" 2>/dev/null && return 0; done; return 1; }
+    while running && kill -0 "$feederPid" 2>/dev/null; do sleep 0.1; done
+    for _ in $(seq 20); do running || break; sleep 0.1; done
     kill "$feederPid" 2>/dev/null
     wait "$feederPid"
-    interrupt "$trainPid"
-    rc=$?
-    [ "$rc" -eq 0 ] && trained=$((trained + 1))
-    echo "trained \"$phrase\" through the microphone: exit $rc"
-    calibratedFirstTime "$work/train$n.log" "training \"$phrase\""
+    for i in "${!matchers[@]}"; do
+        interrupt "${trainPids[i]}"
+        rc=$?
+        [ "$rc" -eq 0 ] && trained=$((trained + 1))
+        echo "trained \"$phrase\" through the microphone (${matchers[i]} matcher): exit $rc"
+        calibratedFirstTime "$work/train$n$(suffix "${matchers[i]}").log" "training \"$phrase\" (${matchers[i]})"
+    done
 done <<<"$vocabulary"
-echo "$trained of 12 phrases trained through the microphone"
+echo "$trained of 24 trainings (12 phrases, two matchers) through the microphone"
 wait "$referencePid" || fail "training from the files failed"
 
-# Recognition through the microphone, with both tables listening at once.
+# Recognition through the microphone, with all four tables listening at once:
+# "live" and "cross" hear it with the microphone-trained and the file-trained
+# table.
 python3 "$tools" lead-in "$speaker/test/test_1.wav" "$work/lead.wav" 5
-"$cli" recognize --table "$work/live.EAR" --device default >"$work/live.jsonl" 2>"$work/live.log" &
-livePid=$!
-pids+=("$livePid")
-"$cli" recognize --table "$work/file.EAR" --device default >"$work/cross.jsonl" 2>"$work/cross.log" &
-crossPid=$!
-pids+=("$crossPid")
-listenStart=$(date +%s.%N)
+listenPids=()
+for matcher in "${matchers[@]}"; do
+    for kind in live cross; do
+        table=$([ $kind = live ] && echo live || echo file)
+        "$cli" recognize --table "$work/$table$(suffix "$matcher").EAR" --matcher "$matcher" --device default \
+            >"$work/$kind$(suffix "$matcher").jsonl" 2>"$work/$kind$(suffix "$matcher").log" &
+        listenPids+=($!)
+        pids+=($!)
+    done
+done
+livePid=${listenPids[0]}
+listenStart=$(now)
 feed "$work/lead.wav"
 wait "$feederPid"
 sleep 2
-seconds=$(awk -v a="$listenStart" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
-speechCpu=$(cpuPercent "$livePid" "$seconds")
-interrupt "$livePid" || fail "recognize through the microphone ended with $?"
-interrupt "$crossPid" || fail "recognize (file-trained table) through the microphone ended with $?"
+seconds=$(awk -v a="$listenStart" -v b="$(now)" 'BEGIN { print b - a }')
+speechCpu=$(cpuPercent "$(cpuTicks "$livePid")" "$seconds")
+for p in "${listenPids[@]}"; do
+    interrupt "$p" || fail "a recognize through the microphone ended with $?"
+done
 calibratedFirstTime "$work/live.log" "recognition"
 
-# Listening to a quiet line only.
-python3 "$tools" quiet "$speaker/test/test_1.wav" "$work/quiet.wav" 15
+# Listening to a quiet line only, measured once start-up and calibration
+# (five seconds) are over.
+python3 "$tools" quiet "$speaker/test/test_1.wav" "$work/quiet.wav" 20
 "$cli" recognize --table "$work/live.EAR" --device default >"$work/quiet.jsonl" 2>"$work/quiet.log" &
 quietPid=$!
 pids+=("$quietPid")
 feed "$work/quiet.wav"
+sleep 7
+quietTicks=$(cpuTicks "$quietPid") quietStart=$(now)
 wait "$feederPid"
-quietCpu=$(cpuPercent "$quietPid" 15)
+quietCpu=$(cpuPercent "$(($(cpuTicks "$quietPid") - quietTicks))" \
+    "$(awk -v a="$quietStart" -v b="$(now)" 'BEGIN { print b - a }')")
 interrupt "$quietPid"
 calibratedFirstTime "$work/quiet.log" "listening to a quiet line"
 [ -s "$work/quiet.jsonl" ] && fail "utterances reported on a quiet line: $(head -2 "$work/quiet.jsonl")"
@@ -180,21 +220,26 @@ sys.exit(0 if starts and all(0 <= a < b for a, b in zip(starts, starts[1:])) els
 PY
 
 truth="$speaker/test/test_1.json"
-fileScore=$(python3 "$tools" score "$truth" "$work/file.jsonl")
-liveScore=$(python3 "$tools" score "$truth" "$work/live.jsonl")
-crossScore=$(python3 "$tools" score "$truth" "$work/cross.jsonl")
-echo "trained from files, heard from the file:         $fileScore"
-echo "trained from files, heard through the microphone: $crossScore"
-echo "trained and heard through the microphone:         $liveScore"
-echo "CPU of recognize through the microphone: ${speechCpu}% of a core with speech, ${quietCpu}% on a quiet line"
+right() { python3 -c 'import json,sys; print(json.loads(sys.argv[1])["right"])' "$1"; }
+for matcher in "${matchers[@]}"; do
+    s=$(suffix "$matcher")
+    fileScore=$(python3 "$tools" score "$truth" "$work/file$s.jsonl")
+    liveScore=$(python3 "$tools" score "$truth" "$work/live$s.jsonl")
+    crossScore=$(python3 "$tools" score "$truth" "$work/cross$s.jsonl")
+    echo "$matcher matcher:"
+    echo "  trained from files, heard from the file:         $fileScore"
+    echo "  trained from files, heard through the microphone: $crossScore"
+    echo "  trained and heard through the microphone:         $liveScore"
+    difference=$(($(right "$liveScore") - $(right "$fileScore")))
+    [ "${difference#-}" -le 2 ] \
+        || fail "$matcher matcher, trained and heard through the microphone: $(right "$liveScore") right, the file gives $(right "$fileScore")"
+done
+echo "CPU of recognize through the microphone: ${speechCpu}% of a core with speech (start-up and calibration included), ${quietCpu}% listening to a quiet line"
 echo "wall time: $(($(date +%s) - start)) s"
 
-right() { python3 -c 'import json,sys; print(json.loads(sys.argv[1])["right"])' "$1"; }
-difference=$(($(right "$liveScore") - $(right "$fileScore")))
-[ "${difference#-}" -le 2 ] || fail "trained and heard through the microphone: $(right "$liveScore") right, the file gives $(right "$fileScore")"
 
 if [ "$failures" -ne 0 ]; then
-    for log in "$work"/train*.log "$work"/live.log; do echo "== $log"; tail -5 "$log"; done
+    for log in "$work"/train*.log "$work"/live*.log; do echo "== $log"; tail -5 "$log"; done
     exit 1
 fi
 echo "PASS"
