@@ -27,7 +27,11 @@ std::string pushToTalkKeyNameOf(unsigned long keySym);
 // Grabs `name` on the X display (DISPLAY, or `display` when given); nullptr
 // and a one-line reason in `error` when there is no display, the name is not
 // a key, no key of the keyboard has it, or another program holds it.
+// detectableRepeat false leaves the server's key repeat as it is and sorts
+// the repeat's release and press pairs out by their time (for servers without
+// the XKB setting; the tests use it to try that way).
 std::unique_ptr<PushToTalkKey> grabX11PushToTalkKey(const std::string& name, PushToTalkKey::Handler handler,
-                                                    std::string& error, const char* display = nullptr);
+                                                    std::string& error, const char* display = nullptr,
+                                                    bool detectableRepeat = true);
 
 } // namespace larkspur

@@ -23,6 +23,9 @@ namespace {
 // files do (a window that vanished must not end the program).
 std::atomic<int> g_grabError{0};
 
+// Without detectable auto-repeat, how long a release waits for the press of its repeat.
+constexpr int kRepeatPairWaitMs = 20;
+
 int noteGrabError(Display*, XErrorEvent* event)
 {
     if (event->request_code == X_GrabKey)
@@ -46,9 +49,10 @@ KeySym keySymOf(const std::string& name)
 
 class X11PushToTalkKey : public PushToTalkKey {
 public:
-    X11PushToTalkKey(Display* display, KeyCode code, std::string name, Handler handler, int wakeRead, int wakeWrite)
+    X11PushToTalkKey(Display* display, KeyCode code, std::string name, Handler handler, int wakeRead, int wakeWrite,
+                     bool detectable)
         : m_display(display), m_code(code), m_name(std::move(name)), m_handler(std::move(handler)),
-          m_wakeRead(wakeRead), m_wakeWrite(wakeWrite)
+          m_wakeRead(wakeRead), m_wakeWrite(wakeWrite), m_detectable(detectable)
     {
         m_thread = std::thread([this] { run(); });
     }
@@ -104,8 +108,14 @@ private:
     // with one time stamp; the release of such a pair is not the key coming up.
     bool isRepeat(const XEvent& release)
     {
-        if (XEventsQueued(m_display, QueuedAfterReading) == 0)
+        if (m_detectable)
             return false;
+        // The repeated press follows its release at once; give it a moment to arrive.
+        if (XEventsQueued(m_display, QueuedAfterReading) == 0) {
+            pollfd fd{ConnectionNumber(m_display), POLLIN, 0};
+            if (poll(&fd, 1, kRepeatPairWaitMs) <= 0 || XEventsQueued(m_display, QueuedAfterReading) == 0)
+                return false;
+        }
         XEvent next;
         XPeekEvent(m_display, &next);
         if (next.type == KeyPress && next.xkey.keycode == release.xkey.keycode && next.xkey.time == release.xkey.time) {
@@ -121,6 +131,7 @@ private:
     Handler m_handler;
     int m_wakeRead;
     int m_wakeWrite;
+    bool m_detectable = false;  // the server reports a held key as one press and one release
     bool m_down = false;  // read and written by the reader thread, then by the destructor after join
     std::thread m_thread;
 };
@@ -139,7 +150,8 @@ std::string pushToTalkKeyNameOf(unsigned long keySym)
 }
 
 std::unique_ptr<PushToTalkKey> grabX11PushToTalkKey(const std::string& name, PushToTalkKey::Handler handler,
-                                                    std::string& error, const char* displayName)
+                                                    std::string& error, const char* displayName,
+                                                    bool detectableRepeat)
 {
     const KeySym sym = keySymOf(name);
     if (sym == NoSymbol) {
@@ -158,7 +170,8 @@ std::unique_ptr<PushToTalkKey> grabX11PushToTalkKey(const std::string& name, Pus
         return nullptr;
     }
     Bool supported = False;
-    XkbSetDetectableAutoRepeat(display, True, &supported);  // else isRepeat() sorts the pairs out
+    if (detectableRepeat)
+        XkbSetDetectableAutoRepeat(display, True, &supported);  // else isRepeat() sorts the pairs out
 
     g_grabError = 0;
     XSetErrorHandler(noteGrabError);
@@ -176,7 +189,8 @@ std::unique_ptr<PushToTalkKey> grabX11PushToTalkKey(const std::string& name, Pus
         error = "The push-to-talk key cannot be watched (no pipe).";
         return nullptr;
     }
-    return std::make_unique<X11PushToTalkKey>(display, code, name, std::move(handler), wake[0], wake[1]);
+    return std::make_unique<X11PushToTalkKey>(display, code, name, std::move(handler), wake[0], wake[1],
+                                              supported == True);
 }
 
 } // namespace larkspur

@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <QTimer>
 
 #include <thread>
 
