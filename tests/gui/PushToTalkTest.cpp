@@ -113,9 +113,9 @@ private slots:
     void keyFromAnotherThreadReachesGateStatusWindowAndTray()
     {
         ShellRig rig;
+        ScriptedKeys keys;  // outlives the window, which lets go of its key last
         auto window = rig.create();
         PushToTalkControl& control = window->pushToTalk();
-        ScriptedKeys keys;
         control.setKeySource(keys.source());
         QVERIFY(keys.grabbed.empty());  // no key set, nothing grabbed
         QVERIFY(control.setKeyName(QStringLiteral("Pause")));
@@ -153,9 +153,9 @@ private slots:
     void aKeyThatCannotBeGrabbedIsSaidAndTheCommandLineStillWorks()
     {
         ShellRig rig;
+        ScriptedKeys keys;  // outlives the window, which lets go of its key last
         auto window = rig.create();
         PushToTalkControl& control = window->pushToTalk();
-        ScriptedKeys keys;
         keys.refusal = "The key F9 is already taken by another program.";
         control.setKeySource(keys.source());
         QVERIFY(control.setKeyName(QStringLiteral("F9")));
