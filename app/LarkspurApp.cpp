@@ -3,6 +3,7 @@
 #include "app/AppOptions.h"
 #include "app/Artwork.h"
 #include "app/AudioSetup.h"
+#include "app/PushToTalkControl.h"
 #include "app/QtApplicationExit.h"
 #include "app/QtMessageBoxes.h"
 #include "app/QtMessageSink.h"
@@ -17,10 +18,12 @@
 #include "engine/SignalCleanup.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QStyleFactory>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <memory>
 #include <optional>
@@ -62,8 +65,24 @@ int runLarkspur(int argc, char** argv)
             std::printf("larkspur %s\n", LARKSPUR_VERSION);
             return 0;
         }
+        if (argument == "--push-to-talk") {
+            // A compositor's key binding: hand the press or release to the running
+            // program and end; never start a second program for it.
+            const char* what = i + 1 < argc ? argv[i + 1] : "";
+            if (std::strcmp(what, "press") != 0 && std::strcmp(what, "release") != 0) {
+                std::fputs("larkspur: --push-to-talk takes press or release.\n", stderr);
+                return 2;
+            }
+            QCoreApplication core(argc, argv);
+            TPBJustOne justOne(QString::fromLatin1(TMainFrm::kTitle));
+            if (justOne.sendPushToTalk(std::strcmp(what, "press") == 0))
+                return 0;
+            std::fputs("larkspur: the program is not running; nothing to pass the key to.\n", stderr);
+            return 1;
+        }
         if (argument == "--help" || argument == "-h") {
             std::fputs("usage: larkspur [--input FILE.wav [--realtime] | --device NAME] [TABLE.EAR]\n"
+                       "       larkspur --push-to-talk press|release\n"
                        "       larkspur --help | --version\n"
                        "Larkspur QTX 98: voice commands for the desktop.\n"
                        "  --input FILE.wav   listen to a recording (8-bit mono, 11025 Hz) instead of the microphone\n"
@@ -71,6 +90,8 @@ int runLarkspur(int argc, char** argv)
                        "  --device NAME      record from this ALSA capture device (overrides the one saved by\n"
                        "                     larkspur-micsetup)\n"
                        "  --screenshot-dir DIR  save pictures of the windows into DIR\n"
+                       "  --push-to-talk press|release  pass the push-to-talk key to the running program\n"
+                       "                     (for a compositor's key binding, e.g. sway's bindsym)\n"
                        "  TABLE.EAR          the voice command table to open\n",
                        stdout);
             return 0;
@@ -137,6 +158,18 @@ int runLarkspur(int argc, char** argv)
 
     TMainFrm mainFrm(std::move(platform));
     QObject::connect(&justOne, &TPBJustOne::activationRequested, &mainFrm, [&mainFrm] { bringToFront(mainFrm); });
+    QObject::connect(&justOne, &TPBJustOne::pushToTalkRequested, &mainFrm, [&mainFrm](bool down) {
+        mainFrm.pushToTalk().keyEvent(down);
+        qCInfo(lcInstance) << "push-to-talk" << (down ? "press" : "release") << "passed on:"
+                           << mainFrm.pushToTalk().stateText();
+    });
+    // On X11 the key is grabbed on the desktop; on Wayland the compositor's
+    // binding passes it on with --push-to-talk.
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        mainFrm.pushToTalk().setKeySource([](const std::string& name, PushToTalkKey::Handler handler,
+                                             std::string& error) {
+            return grabX11PushToTalkKey(name, std::move(handler), error);
+        });
     // Boxes and file dialogs open over the main window and stay above it.
     boxes.setParentWindow(&mainFrm);
     dialogs.setParentWindow(&mainFrm);

@@ -7,6 +7,8 @@
 #include "app/TInfoFrm.h"
 #include "app/TMainFrm.h"
 #include "app/TMoreFrm.h"
+#include "app/TPushToTalkFrm.h"
+#include "app/TRecFrm.h"
 #include "app/TTabControl.h"
 #include "app/TTrainFrm.h"
 #include "engine/TVREngine32.h"
@@ -76,6 +78,7 @@ void ScreenshotTour::tour()
     catalogueAndFinder();
     tourVoiceCommands();
     helpAndCredits();
+    pushToTalk();
     m_window.close();
 }
 
@@ -123,6 +126,21 @@ void ScreenshotTour::helpAndCredits()
     m_window.AboutDevelopmentTeam1Click();
     save(&m_window.creditsWindow(), QStringLiteral("credits"));
     m_window.creditsWindow().hide();
+}
+
+// The push-to-talk key's dialog, and the status window saying which key to hold.
+void ScreenshotTour::pushToTalk()
+{
+    TPushToTalkFrm dialog(QStringLiteral("F9"), &m_window);
+    dialog.show();
+    QCoreApplication::processEvents();
+    save(&dialog, QStringLiteral("push-to-talk-key"));
+    dialog.hide();
+    TRecFrm& status = m_window.statusWindow();
+    status.showNote(QStringLiteral("Push-to-talk: hold F9"), true);
+    QCoreApplication::processEvents();
+    save(&status, QStringLiteral("status-push-to-talk"));
+    status.hide();
 }
 
 // The Create, Train and Edit panels with a few voice commands, and the

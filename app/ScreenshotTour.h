@@ -27,6 +27,7 @@ private:
     void catalogueAndFinder();
     void tourVoiceCommands();
     void helpAndCredits();
+    void pushToTalk();
     void save(QWidget* widget, const QString& name);
 
     TMainFrm& m_window;

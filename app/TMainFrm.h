@@ -34,6 +34,7 @@ class HandlerSlot;
 class MainDispatch;
 class RecognitionDispatch;
 class TRecFrm;
+class PushToTalkControl;
 class PropertyRegistry;
 class THistMenu;
 class TINIPropSav;
@@ -140,6 +141,7 @@ public:
     void ViewTips1Click();
     void PlayBack1Click();
     void EnhancedMatchingClick();
+    void PushToTalkKey1Click();
     void AccuracyScBrChange();
 
     // --- Settings, help and credits (TMainFrmSettings.cpp) ------------------------
@@ -179,6 +181,7 @@ public:
 
     TVREngine32& engine() { return *m_engine; }
     TRecFrm& statusWindow() { return *m_recFrm; }
+    PushToTalkControl& pushToTalk() { return *m_pushToTalk; }
     RecognitionDispatch& dispatch();
     MainDispatch& dispatchShell() { return *m_dispatch; }
     MainWindowState& state() { return m_state; }
@@ -283,6 +286,7 @@ private:
     // The guide runs at most once per start.
     bool m_guideRan = false;
     TRecFrm* m_recFrm = nullptr;
+    PushToTalkControl* m_pushToTalk = nullptr;
     QSystemTrayIcon* m_trayIcon = nullptr;
     bool m_trayActive = false;
     std::unique_ptr<MainDispatch> m_dispatch;
@@ -362,6 +366,7 @@ private:
     QAction* m_autoLoadLastTable1 = nullptr;
     QAction* m_autoListenafterload1 = nullptr;
     QAction* m_autoIconTray1 = nullptr;
+    QAction* m_pushToTalkKey1 = nullptr;
     QMenu* m_toolbarPop1 = nullptr;
     QAction* m_listeningMode = nullptr;
     QMenu* m_activePopMenu = nullptr;

@@ -7,6 +7,8 @@
 #include "actions/RecognitionDispatch.h"
 #include "app/Artwork.h"
 #include "app/MainDispatch.h"
+#include "app/PushToTalkControl.h"
+#include "app/TPushToTalkFrm.h"
 #include "app/TPlotFrm.h"
 #include "app/TRecFrm.h"
 #include "engine/TVREngine32.h"
@@ -34,6 +36,10 @@ void TMainFrm::buildListening()
         if (reason == QSystemTrayIcon::DoubleClick)
             TrayIcon1DblClick();
     });
+
+    m_pushToTalk = new PushToTalkControl(*m_engine, *m_recFrm, *m_trayIcon,
+                                         [this] { return m_showRecognitionStatusWindow1->isChecked(); }, this);
+    m_pushToTalk->listening = [this] { return m_engine->status() != EngineStatus::Idle; };
 
     MainDispatch::Options options;
     options.recordingDesktop = m_platform.recordingDesktop || m_platform.demo;
@@ -98,6 +104,7 @@ void TMainFrm::ToggleListening()
     showListeningLook(true);
     m_engine->CheckTableTrained();
     m_dispatch->dispatch().resetMissedCommands();
+    m_pushToTalk->listeningStarted();
     // Runs the listening loop; menus, timers and recognitions are handled
     // inside it until listening is stopped.
     m_engine->Recognize();
@@ -105,6 +112,17 @@ void TMainFrm::ToggleListening()
     // than at the next screen update.
     if (m_engine->status() == EngineStatus::Idle && !m_closing)
         showListeningLook(false);
+}
+
+void TMainFrm::PushToTalkKey1Click()
+{
+    TPushToTalkFrm dialog(m_pushToTalk->keyName(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_pushToTalk->setKeyName(dialog.keyName());
+    // Said once, when the user sets the key; afterwards the icon's hint says it.
+    if (!m_pushToTalk->problem().isEmpty())
+        showMessage(m_pushToTalk->problem().toStdString());
 }
 
 void TMainFrm::UpdateScrTimer()

@@ -87,6 +87,9 @@ void TMainFrm::buildMenus()
     m_autoLoadLastTable1 = addCheckItem(modes, "AutoLoadLastTable1", "Auto Open Last Table", true);
     m_autoListenafterload1 = addCheckItem(modes, "AutoListenafterload1", "Auto Listen After Open Table", false);
     m_autoIconTray1 = addCheckItem(modes, "AutoIconTray1", "Auto System Icon Tray After Open Table", false);
+    modes->addSeparator();
+    m_pushToTalkKey1 = addItem(modes, "PushToTalkKey1", "Push-to-talk Key...");
+    connect(m_pushToTalkKey1, &QAction::triggered, this, &TMainFrm::PushToTalkKey1Click);
 
     QMenu* updates = addMenu(bar, "Update1", "Updates");
     addItem(updates, "WebSiteUpdateArea1", "Web Site Updates Area");

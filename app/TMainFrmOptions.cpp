@@ -4,6 +4,7 @@
 
 #include "app/TMainFrm.h"
 
+#include "app/PushToTalkControl.h"
 #include "app/TTrackBar.h"
 #include "engine/TVREngine32.h"
 #include "settings/HandlerSlot.h"
@@ -89,6 +90,11 @@ void TMainFrm::configurePropertySaver()
     registry.addProperty(QStringLiteral("LastTable"), QStringLiteral("Caption"),
                          std::make_unique<StringProperty>([this] { return m_lastTable->text(); },
                                                           [this](const QString& text) { m_lastTable->setText(text); }));
+
+    // The push-to-talk key by name; empty: listening hears every utterance.
+    registry.addProperty(QStringLiteral("PushToTalkKey1"), QStringLiteral("Caption"),
+                         std::make_unique<StringProperty>([this] { return m_pushToTalk->keyName(); },
+                                                          [this](const QString& key) { m_pushToTalk->setKeyName(key); }));
 
     m_autoClickOnClick = eventSlot("AutoClick", "OnClick", "AutoClickClick");
     m_plottingOnClick = eventSlot("Plotting", "OnClick", "PlottingClick");

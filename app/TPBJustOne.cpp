@@ -14,7 +14,10 @@ namespace larkspur {
 namespace {
 
 constexpr int kConnectTimeoutMs = 1000;
-const QByteArray kActivate = "activate\n";
+// One request a line.
+const QByteArray kActivate = "activate";
+const QByteArray kPushToTalkPress = "push-to-talk press";
+const QByteArray kPushToTalkRelease = "push-to-talk release";
 
 } // namespace
 
@@ -52,13 +55,13 @@ bool TPBJustOne::claim()
 {
     if (m_name.isEmpty())
         return true;
-    if (askRunningInstance())
+    if (askRunningInstance(kActivate))
         return false;
     m_server = std::make_unique<QLocalServer>();
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(m_name)) {
         // A socket left by a process that crashed answers nobody: take it over.
-        if (askRunningInstance())
+        if (askRunningInstance(kActivate))
             return false;
         QLocalServer::removeServer(m_name);
         if (!m_server->listen(m_name))
@@ -68,7 +71,7 @@ bool TPBJustOne::claim()
     return true;
 }
 
-bool TPBJustOne::askRunningInstance()
+bool TPBJustOne::askRunningInstance(const QByteArray& request)
 {
     QLocalSocket socket;
     socket.connectToServer(m_name);
@@ -79,10 +82,15 @@ bool TPBJustOne::askRunningInstance()
         socket.abort();
         return false;
     }
-    socket.write(kActivate);
+    socket.write(request + '\n');
     socket.waitForBytesWritten(kConnectTimeoutMs);
     socket.disconnectFromServer();
     return true;
+}
+
+bool TPBJustOne::sendPushToTalk(bool down)
+{
+    return !m_name.isEmpty() && askRunningInstance(down ? kPushToTalkPress : kPushToTalkRelease);
 }
 
 void TPBJustOne::acceptConnections()
@@ -90,8 +98,18 @@ void TPBJustOne::acceptConnections()
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         auto readRequest = [this, socket] {
-            if (socket->readAll().contains(kActivate.trimmed()))
-                emit activationRequested();
+            while (socket->canReadLine()) {
+                const QByteArray line = socket->readLine().trimmed();
+                if (line == kActivate)
+                    emit activationRequested();
+                else if (line == kPushToTalkPress)
+                    emit pushToTalkRequested(true);
+                else if (line == kPushToTalkRelease)
+                    emit pushToTalkRequested(false);
+            }
+            // Nobody sends a line this long; a peer that does is not heard any further.
+            if (socket->bytesAvailable() > 256)
+                socket->abort();
         };
         connect(socket, &QLocalSocket::readyRead, this, readRequest);
         if (socket->bytesAvailable() > 0)

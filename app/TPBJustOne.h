@@ -32,12 +32,18 @@ public:
     // as this user.
     static bool peerIsThisUser(qintptr descriptor);
 
+    // Hands the running process a press or release of the push-to-talk key
+    // (`larkspur --push-to-talk press|release`). False when none is running.
+    bool sendPushToTalk(bool down);
+
 signals:
     // A later process asked the running one to show itself.
     void activationRequested();
+    // A later process passed on a press (true) or release of the push-to-talk key.
+    void pushToTalkRequested(bool down);
 
 private:
-    bool askRunningInstance();
+    bool askRunningInstance(const QByteArray& request);
     void acceptConnections();
 
     QString m_name;

@@ -62,7 +62,8 @@ TRecFrm::TRecFrm(const TVREngine32& engine, QWidget* parent)
 void TRecFrm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    FormShow();
+    if (!m_showingNote)
+        FormShow();
 }
 
 void TRecFrm::hideEvent(QHideEvent* event)
@@ -76,6 +77,28 @@ void TRecFrm::FormShow()
     m_label->setText(QStringLiteral(" Recognized -> ") + QString::fromStdString(tableTextToUtf8(m_engine.LastVoiceCommand())) +
                      QStringLiteral("     | Confidence->") + QString::number(m_engine.LastConfidence()) +
                      QStringLiteral("% "));
+    placeStrip();
+    m_timer1->start();
+    m_topMostTimer->start();
+}
+
+void TRecFrm::showNote(const QString& text, bool keep)
+{
+    m_showingNote = true;
+    if (!isVisible())
+        show();
+    m_showingNote = false;
+    m_label->setText(QLatin1Char(' ') + text + QLatin1Char(' '));
+    placeStrip();
+    if (keep)
+        m_timer1->stop();
+    else
+        m_timer1->start();
+    m_topMostTimer->start();
+}
+
+void TRecFrm::placeStrip()
+{
     m_label->adjustSize();
     const QRect work = WorkArea();
     const QRect screen = ScreenArea();
@@ -83,8 +106,6 @@ void TRecFrm::FormShow()
     // The bottom edge of the work area is its last row, so the strip ends on it.
     setGeometry(screen.x() + screen.width() - width - kRightMargin, work.y() + work.height() - kClientHeight, width,
                 kClientHeight);
-    m_timer1->start();
-    m_topMostTimer->start();
 }
 
 void TRecFrm::Timer1Timer()

@@ -27,6 +27,9 @@ public:
     explicit TRecFrm(const TVREngine32& engine, QWidget* parent = nullptr);
 
     void FormShow();
+    // Shows a line of state (the push-to-talk key) in the same place; with
+    // keep it stays until the next report instead of hiding after 3.5 s.
+    void showNote(const QString& text, bool keep);
     void FormHide();
     void Timer1Timer();
     void TopMostTimerTimer();
@@ -39,6 +42,9 @@ public:
     std::function<QRect()> WorkArea;
     std::function<QRect()> ScreenArea;
 
+private:
+    void placeStrip();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -48,6 +54,7 @@ private:
     QLabel* m_label = nullptr;
     QTimer* m_timer1 = nullptr;
     QTimer* m_topMostTimer = nullptr;
+    bool m_showingNote = false;
 };
 
 } // namespace larkspur

@@ -8,6 +8,8 @@
 #include "actions/DispatchShell.h"
 #include "actions/HeadlessDispatchShell.h"
 #include "actions/ProgramSearchPath.h"
+#include "actions/PosixProcessLauncher.h"
+#include "actions/PushToTalkKey.h"
 #include "actions/RecognitionDispatch.h"
 #include "actions/RecordingKeyInjector.h"
 #include "cli/AudioInput.h"
@@ -86,7 +88,7 @@ std::vector<std::string> keyEvents(const RecordingKeyInjector& recorder)
 
 int runCommand(const Args& argv, std::ostream& out, std::ostream& err)
 {
-    const CommandLine args(argv, {"table", "input", "device", "confidence", "accuracy", "matcher"}, {"realtime", "dry-run"});
+    const CommandLine args(argv, {"table", "input", "device", "confidence", "accuracy", "matcher", "push-to-talk-key"}, {"realtime", "dry-run"});
     const std::string tablePath = args.required("table");
     const int confidence = args.integer("confidence", kDefaultConfidence, 75, 100);
     const int accuracy = args.integer("accuracy", kDefaultAccuracy, 0, 100);
@@ -176,6 +178,24 @@ int runCommand(const Args& argv, std::ostream& out, std::ostream& err)
 
     if (const int failed = prepareToListen(engine, err))
         return failed;
+    // Push-to-talk on X11: only what begins while the key is held is heard. The
+    // key's reader thread drives the engine's gate directly (it is thread-safe).
+    std::unique_ptr<PushToTalkKey> talkKey;
+    if (const std::optional<std::string> key = args.value("push-to-talk-key")) {
+        std::string error;
+        talkKey = grabX11PushToTalkKey(*key, [&engine](bool down) {
+            if (down)
+                engine.PushToTalk().press();
+            else
+                engine.PushToTalk().release();
+        }, error);
+        if (!talkKey) {
+            err << error << '\n';
+            return 1;
+        }
+        engine.PushToTalk().setEnabled(true);
+        err << "Hold " << *key << " to talk.\n" << std::flush;
+    }
     audio.stopOnInterrupt(engine);
     engine.Recognize();
     return audio.inputExhausted() || audio.interrupted() ? 0 : 1;

@@ -20,7 +20,7 @@ const std::map<std::string, std::string> kCommandUsage = {
     {"recognize", "recognize --table T.EAR (--input TEST.wav [--realtime] | --device NAME) [--accuracy N]"
                   " [--matcher specified|enhanced]"},
     {"run", "run --table T.EAR (--input F.wav [--realtime] | --device NAME) [--confidence 75] [--accuracy 15] "
-            "[--dry-run] [--matcher specified|enhanced]"},
+            "[--dry-run] [--matcher specified|enhanced] [--push-to-talk-key KEY]"},
     {"dump", "dump T.EAR"},
     {"devices", "devices"},
     {"send-keys", "send-keys [--dry-run] TEXT..."},

@@ -10,6 +10,7 @@
 #include "engine/EnhancedMatcher.h"
 #include "engine/EngineTypes.h"
 #include "engine/Matcher.h"
+#include "engine/PushToTalkGate.h"
 #include "engine/SampleStore.h"
 #include "engine/UtteranceDetector.h"
 #include "engine/VoiceCommandTable.h"
@@ -146,6 +147,10 @@ public:
     // speech. Nothing happens when listening is not under way.
     void discardHeardAudio();
 
+    // Push-to-talk for listening mode (Recognize); off by default. Unlike the
+    // rest of the engine, its press and release may be called from any thread.
+    PushToTalkGate& PushToTalk() { return m_pushToTalk; }
+
     // --- Read-only views for tools and tests --------------------------------
     const VoiceCommandTable& table() const { return m_table; }
     const UtteranceTemplate& utteranceTemplate() const { return m_utterance; }
@@ -201,6 +206,7 @@ private:
     void copyUtteranceFromRing(int start, int length);
     void assembleUtterance();
     void copyPaddedUtterance();
+    bool listenForUtterance(bool gated);
     MatchResult matchUtterance();
     void playBeep();
 
@@ -272,6 +278,7 @@ private:
     int m_samplesThisCall = 0;  // samples stored in the ring by this listening call
     std::vector<uint8_t> m_paddedUtterance;
     UtteranceTemplate m_utterance;
+    PushToTalkGate m_pushToTalk;
 };
 
 } // namespace larkspur

@@ -356,6 +356,11 @@ void TVREngine32::copyUtteranceFromRing(int start, int length)
 
 bool TVREngine32::ListenForUtterance()
 {
+    return listenForUtterance(false);
+}
+
+bool TVREngine32::listenForUtterance(bool gated)
+{
     m_stopRequest = false;
     m_lastSndByte = 0;
     m_writePos = 1;
@@ -382,6 +387,8 @@ bool TVREngine32::ListenForUtterance()
     CaptureBuffer* expected = &m_buffer1;
     bool accepted = false;
     const DetectorThresholds limits = thresholds();
+    uint64_t hold = 0;      // the key press the current utterance began in
+    bool ignoring = false;  // following audio that began with the talk key up
     while (!m_stopRequest && !accepted) {
         pump().processEvents();
         if (m_stopRequest)
@@ -404,7 +411,26 @@ bool TVREngine32::ListenForUtterance()
             m_writePos = 1;
         m_lastSndByte = inputLevel();
 
-        if (m_status == EngineStatus::Recording && m_detector.findEnd(m_ring, m_writePos, limits)) {
+        // One look at the talk key per block; with push-to-talk off nothing below changes.
+        const PushToTalkGate::Snapshot key = gated ? m_pushToTalk.snapshot() : PushToTalkGate::Snapshot{};
+        const bool keyGates = gated && key.enabled;
+        bool ended = false;
+        if (ignoring) {
+            // Audio that began with the key up is followed to its end and dropped,
+            // even when the key goes down meanwhile.
+            if (m_detector.findEnd(m_ring, m_writePos, limits)) {
+                m_detector.discard();
+                ignoring = false;
+            }
+        } else if (m_status == EngineStatus::Recording) {
+            ended = m_detector.findEnd(m_ring, m_writePos, limits);
+            // Letting go of the key (or a new press) ends the utterance without the quiet frames.
+            if (!ended && keyGates && (!key.held || key.presses != hold)) {
+                m_detector.endNow();
+                ended = true;
+            }
+        }
+        if (ended) {
             const int length = std::min(m_detector.utteranceLength(), kMaxUtteranceLength);
             if (length < minimumUtteranceLength()) {
                 m_detector.discard();  // a click, not a word
@@ -413,8 +439,14 @@ bool TVREngine32::ListenForUtterance()
                 accepted = true;
             }
         }
-        if (m_status == EngineStatus::Listening && m_detector.findStart(m_ring, m_writePos, limits))
-            m_status = EngineStatus::Recording;
+        if (m_status == EngineStatus::Listening && !ignoring && m_detector.findStart(m_ring, m_writePos, limits)) {
+            if (keyGates && !key.held) {
+                ignoring = true;
+            } else {
+                m_status = EngineStatus::Recording;
+                hold = key.presses;
+            }
+        }
     }
 
     if (!stopListeningDevice())
@@ -490,7 +522,7 @@ void TVREngine32::Recognize()
     m_stopRequest = false;
     const CaptureHold hold(*this);
     while (!m_stopRequest) {
-        if (!ListenForUtterance())
+        if (!listenForUtterance(true))
             continue;
         m_status = EngineStatus::Thinking;
         assembleUtterance();

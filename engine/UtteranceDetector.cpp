@@ -86,6 +86,13 @@ bool UtteranceDetector::findEnd(std::span<const uint8_t> ring, int writePos, con
     return false;
 }
 
+void UtteranceDetector::endNow()
+{
+    m_end = m_candidate != -1 ? m_candidate : m_scan;
+    m_candidate = -1;
+    m_quiet = 0;
+}
+
 int UtteranceDetector::utteranceLength() const
 {
     return m_end >= m_start ? m_end - m_start : kRingLength - (m_start - m_end);

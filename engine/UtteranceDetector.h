@@ -30,6 +30,9 @@ public:
     bool findStart(std::span<const uint8_t> ring, int writePos, const DetectorThresholds& t);
     // Examines the whole frames between P and writePos. True when the utterance ends.
     bool findEnd(std::span<const uint8_t> ring, int writePos, const DetectorThresholds& t);
+    // Ends a started utterance here, without waiting for the quiet frames: E is
+    // the end of its last loud frame, or the scan position when none followed the start.
+    void endNow();
 
     // Samples from S to E around the ring (before any cap).
     int utteranceLength() const;

@@ -11,7 +11,7 @@ namespace larkspur {
 namespace {
 
 // ViewTips1 lists OnClick before Checked; the order is the stored order.
-constexpr std::array<std::pair<const char*, const char*>, 20> kMainFormProperties{{
+constexpr std::array<std::pair<const char*, const char*>, 21> kMainFormProperties{{
     {"AutoClick", "Checked"},
     {"AutoClick", "OnClick"},
     {"Plotting", "Checked"},
@@ -32,6 +32,7 @@ constexpr std::array<std::pair<const char*, const char*>, 20> kMainFormPropertie
     {"LastTable", "Caption"},
     {"AutoLoadLastTable1", "Checked"},
     {"EnhancedMatching", "Checked"},
+    {"PushToTalkKey1", "Caption"},
 }};
 
 template <typename Format>

@@ -9,6 +9,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -160,6 +161,64 @@ private slots:
         QCOMPARE(snapshot(home), homeBefore);
         QCOMPARE(first.state(), QProcess::Running);
 
+        first.kill();
+        first.waitForFinished();
+    }
+
+    // A compositor's key binding runs `larkspur --push-to-talk press|release`:
+    // it reaches the running program's window and ends; it never starts one.
+    void pushToTalkFromTheCommandLineReachesTheRunningWindow()
+    {
+        QTemporaryDir root;
+        const QString runtime = root.path() + QStringLiteral("/run");
+        const QString home = root.path() + QStringLiteral("/home");
+        QVERIFY(QDir().mkpath(runtime));
+        QVERIFY(QDir().mkpath(home + QStringLiteral("/.config/Halcyon Works")));
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString wave = root.path() + QStringLiteral("/quiet.wav");
+        writeQuietWave(wave);
+        {
+            QSettings options(home + QStringLiteral("/.config/Halcyon Works/Larkspur QTX 98.conf"), QSettings::IniFormat);
+            options.setValue(QStringLiteral("PushToTalkKey1/Caption"), QStringLiteral("F9"));
+        }
+        QProcessEnvironment env = testEnvironment(home);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("larkspur.instance.info=true"));
+        auto pass = [&env](const QString& what, int expectedExit) {
+            QProcess key;
+            key.setProcessEnvironment(env);
+            key.start(QStringLiteral(LARKSPUR_BINARY), {QStringLiteral("--push-to-talk"), what});
+            QVERIFY(key.waitForFinished(15000));
+            QCOMPARE(key.exitCode(), expectedExit);
+        };
+
+        // Nothing running: said so, and no program is started for it.
+        const QString socket = runtime + QStringLiteral("/Larkspur-QTX-98-%1.instance").arg(getuid());
+        pass(QStringLiteral("press"), 1);
+        QVERIFY(!QFileInfo::exists(socket));
+        pass(QStringLiteral("hold"), 2);
+
+        QProcess first;
+        first.setProcessEnvironment(env);
+        first.start(QStringLiteral(LARKSPUR_BINARY), {QStringLiteral("--input"), wave});
+        QVERIFY(first.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 15000);
+        // The window takes key events once it has loaded its options, after
+        // calibrating; until then a press finds no key and changes nothing.
+        QByteArray log;
+        const QByteArray talking = "push-to-talk press passed on: \"Push-to-talk: talking\"";
+        for (int attempt = 0; attempt < 30 && !log.contains(talking); ++attempt) {
+            pass(QStringLiteral("press"), 0);
+            QTest::qWait(500);
+            log += first.readAllStandardError();
+        }
+        QVERIFY2(log.contains(talking), log.constData());
+        pass(QStringLiteral("release"), 0);
+        QTRY_VERIFY_WITH_TIMEOUT((log += first.readAllStandardError())
+                                     .contains("push-to-talk release passed on: \"Push-to-talk: hold F9\""),
+                                 10000);
+        QVERIFY(!log.contains("activated by a second start"));
+        QCOMPARE(first.state(), QProcess::Running);
         first.kill();
         first.waitForFinished();
     }

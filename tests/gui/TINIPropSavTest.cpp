@@ -344,14 +344,15 @@ private slots:
     {
         const QStringList properties = mainFormProperties();
         const QStringList sections = mainFormSections();
-        QCOMPARE(properties.size(), 20);
+        QCOMPARE(properties.size(), 21);
         QCOMPARE(sections.size(), properties.size());
         QCOMPARE(properties.at(4), QString("ViewTips1+OnClick"));
         QCOMPARE(sections.at(17), QString("LastTable+Caption=.1#1"));
         QSet<QString> components;
         for (const QString& p : properties)
             components.insert(p.section('+', 0, 0));
-        QCOMPARE(components.size(), 15);
+        QCOMPARE(properties.last(), QString("PushToTalkKey1+Caption"));
+        QCOMPARE(components.size(), 16);
     }
 
     void sectionsEntriesParse()
