@@ -13,7 +13,7 @@ namespace {
 
 // The scale of a command with fewer than two repetitions, when no other
 // command has one to borrow: a typical distance between two repetitions.
-constexpr float kDefaultScale = 6.0f;
+constexpr float kDefaultScale = 20.0f;
 // Utterances shorter than this many frames are not compared.
 constexpr int kMinFrames = 3;
 constexpr int kCoarseStep = 4;
@@ -118,7 +118,7 @@ void EnhancedMatcher::adoptRepetitions(const VoiceCommandTable& table, std::vect
     }
 }
 
-float EnhancedMatcher::measureScale(const Command& command)
+float EnhancedMatcher::measureSpread(const Command& command)
 {
     float sum = 0.0f;
     int pairs = 0;
@@ -144,7 +144,7 @@ void EnhancedMatcher::prepare(const VoiceCommandTable& table)
     m_commands.clear();
     m_fallback.clear();
     m_fallbackUsed = false;
-    std::vector<float> scales;
+    std::vector<float> spreads;
     for (int slot = 1; slot <= kMaxVoiceCommands; ++slot) {
         const VoiceCommandRecord* record = table.record(slot);
         if (!record || record->trained == 0)
@@ -166,24 +166,25 @@ void EnhancedMatcher::prepare(const VoiceCommandTable& table)
             fingerprints[k] = state.repetitions[k].fingerprint;
         }
         if (!state.scaleKnown || state.scaleFingerprints != fingerprints) {
-            state.scale = measureScale(command);
+            state.spread = measureSpread(command);
             state.scaleFingerprints = fingerprints;
             state.scaleKnown = true;
         }
-        command.scale = state.scale;
-        if (command.scale > 0.0f)
-            scales.push_back(command.scale);
+        command.spread = state.spread;
+        if (command.spread > 0.0f)
+            spreads.push_back(command.spread);
         m_commands.push_back(command);
     }
-    // Commands that could not measure their own spread borrow the median of the others'.
-    float borrowed = kDefaultScale;
-    if (!scales.empty()) {
-        std::nth_element(scales.begin(), scales.begin() + static_cast<std::ptrdiff_t>(scales.size() / 2), scales.end());
-        borrowed = scales[scales.size() / 2];
+    // The table's typical spread; commands that could not measure their own
+    // take it as it is.
+    float typical = kDefaultScale;
+    if (!spreads.empty()) {
+        std::nth_element(spreads.begin(), spreads.begin() + static_cast<std::ptrdiff_t>(spreads.size() / 2),
+                         spreads.end());
+        typical = spreads[spreads.size() / 2];
     }
     for (Command& c : m_commands)
-        if (c.scale <= 0.0f)
-            c.scale = borrowed;
+        c.scale = c.spread > 0.0f ? std::sqrt(c.spread * typical) : typical;
     m_preparedRevision = table.revision();
     m_preparedRepetitions = m_repetitionsVersion;
     m_prepared = true;
