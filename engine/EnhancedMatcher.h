@@ -46,6 +46,8 @@ public:
     static constexpr float kMinMargin = 1.2f;
     // Scores are distances times this, rounded.
     static constexpr float kScoreScale = 1000.0f;
+    // Commands compared at the full frame rate after the first pass.
+    static constexpr int kShortlist = 8;
 
     EnhancedMatcher();
     ~EnhancedMatcher();
@@ -81,7 +83,7 @@ private:
         uint64_t fingerprint = 0;
         std::vector<uint8_t> audio;
         FeatureSequence features;
-        FeatureSequence coarse;  // every kCoarseStep-th frame, to order the search
+        FeatureSequence coarse;  // frames averaged in fours, for the first pass
         bool stored() const { return !audio.empty(); }
     };
     struct SlotState {
@@ -115,9 +117,9 @@ private:
     uint64_t m_repetitionsVersion = 0;   // bumped by every change of the repetitions
     uint64_t m_preparedRepetitions = 0;
     std::vector<Command> m_commands;
-    // The search visits the commands closest by their coarse frames first, so
-    // the limit that lets comparisons give up is tight early.
-    std::vector<std::pair<float, int>> m_order;
+    // The commands closest at a quarter of the frame rate (distance, index into
+    // m_commands), closest first; only they are compared at the full rate.
+    std::array<std::pair<float, int>, kShortlist> m_shortlist{};
     FeatureSequence m_utteranceCoarse;
     VoiceCommandTable m_fallback;        // the records the table matcher takes
     bool m_fallbackUsed = false;
