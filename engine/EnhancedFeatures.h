@@ -11,9 +11,9 @@
 // (c_k times 1 + 11 sin(pi k / 22)), and deltas and accelerations over +-2
 // frames are appended: 30 values per frame.
 //
-// The lifter raises the higher cepstra, which carry the shape of the spectrum
-// rather than its overall tilt and level, the parts noise and reverberation
-// change most; the accelerations add how the spectrum moves.
+// The lifter raises the higher cepstra, which carry spectral shape
+// rather than overall tilt and level, the parts noise and reverberation
+// change most; the accelerations add how that shape moves.
 //
 // Frames far below the loudest one at either end are trimmed, so the weak
 // edges the detector leaves (and the padding around them) count only as far
