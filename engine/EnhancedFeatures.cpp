@@ -20,6 +20,8 @@ constexpr float kEnergyFloor = 1.0f;
 // Edge frames more than this many dB below the loudest frame are trimmed.
 constexpr float kTrimDb = 35.0f;
 constexpr int kDeltaReach = 2;
+// Cepstrum k is weighed 1 + kLifter / 2 * sin(pi k / kLifter).
+constexpr double kLifter = 22.0;
 
 float hzToMel(float hz) { return 2595.0f * std::log10(1.0f + hz / 700.0f); }
 float melToHz(float mel) { return 700.0f * (std::pow(10.0f, mel / 2595.0f) - 1.0f); }
@@ -34,6 +36,7 @@ EnhancedFeatureExtractor::EnhancedFeatureExtractor()
     , m_filterFirst(kMelFilters)
     , m_filterWeights(kMelFilters)
     , m_dct(static_cast<std::size_t>(kEnhancedCepstra) * kMelFilters)
+    , m_lifter(kEnhancedCepstra)
     , m_re(kEnhancedWindow)
     , m_im(kEnhancedWindow)
 {
@@ -76,6 +79,8 @@ EnhancedFeatureExtractor::EnhancedFeatureExtractor()
         for (int m = 0; m < kMelFilters; ++m)
             m_dct[static_cast<std::size_t>(c) * kMelFilters + m] =
                 static_cast<float>(std::cos(pi * c * (m + 0.5) / kMelFilters) * std::sqrt(2.0 / kMelFilters));
+    for (int c = 0; c < kEnhancedCepstra; ++c)
+        m_lifter[c] = c == 0 ? 1.0f : static_cast<float>(1.0 + kLifter / 2.0 * std::sin(pi * c / kLifter));
     m_signal.reserve(kEnhancedMaxAudio);
     m_logMel.resize(kMelFilters);
     m_cepstra.reserve(static_cast<std::size_t>(kEnhancedMaxFrames) * kEnhancedCepstra);
@@ -190,24 +195,32 @@ void EnhancedFeatureExtractor::extract(std::span<const uint8_t> audio, FeatureSe
         const float* c = m_cepstra.data() + static_cast<std::size_t>(first + f) * kEnhancedCepstra;
         float* o = out.values.data() + static_cast<std::size_t>(f) * kEnhancedStride;
         for (int k = 0; k < kEnhancedCepstra; ++k)
-            o[k] = c[k] - cmn[k];
+            o[k] = (c[k] - cmn[k]) * m_lifter[k];
     }
-    // Deltas by linear regression over +-2 frames, edges repeated.
+    // Deltas of the cepstra, then deltas of the deltas.
+    appendDeltas(out, 0, kEnhancedCepstra);
+    appendDeltas(out, kEnhancedCepstra, 2 * kEnhancedCepstra);
+}
+
+void EnhancedFeatureExtractor::appendDeltas(FeatureSequence& seq, int from, int to)
+{
+    // Linear regression over +-kDeltaReach frames, edge frames repeated.
     float norm = 0.0f;
     for (int d = 1; d <= kDeltaReach; ++d)
         norm += 2.0f * static_cast<float>(d * d);
-    for (int f = 0; f < kept; ++f) {
-        float* o = out.values.data() + static_cast<std::size_t>(f) * kEnhancedStride;
+    const int frames = seq.frames;
+    for (int f = 0; f < frames; ++f) {
+        float* o = seq.values.data() + static_cast<std::size_t>(f) * kEnhancedStride;
         for (int k = 0; k < kEnhancedCepstra; ++k) {
             float v = 0.0f;
             for (int d = 1; d <= kDeltaReach; ++d) {
-                const int ahead = std::min(kept - 1, f + d);
+                const int ahead = std::min(frames - 1, f + d);
                 const int behind = std::max(0, f - d);
                 v += static_cast<float>(d)
-                     * (out.values[static_cast<std::size_t>(ahead) * kEnhancedStride + k]
-                        - out.values[static_cast<std::size_t>(behind) * kEnhancedStride + k]);
+                     * (seq.values[static_cast<std::size_t>(ahead) * kEnhancedStride + from + k]
+                        - seq.values[static_cast<std::size_t>(behind) * kEnhancedStride + from + k]);
             }
-            o[kEnhancedCepstra + k] = v / norm;
+            o[to + k] = v / norm;
         }
     }
 }

@@ -6,9 +6,14 @@
 // audio's mean is removed, the signal is pre-emphasised (0.97), Hamming
 // windowed and transformed with a 256-point real FFT; 24 triangular mel
 // filters between 100 and 4000 Hz give log energies, whose DCT gives the
-// cepstra c0..c12. The cepstral mean of the utterance is subtracted (so the
-// microphone's colouring and the level drop out), and deltas over +-2 frames
-// are appended: 26 values per frame.
+// cepstra c0..c9. The cepstral mean of the utterance is subtracted (so the
+// microphone's colouring and the level drop out), the cepstra are liftered
+// (c_k times 1 + 11 sin(pi k / 22)), and deltas and accelerations over +-2
+// frames are appended: 30 values per frame.
+//
+// The lifter raises the higher cepstra, which carry spectral shape
+// rather than overall tilt and level, the parts noise and reverberation
+// change most; the accelerations add how that shape moves.
 //
 // Frames far below the loudest one at either end are trimmed, so the weak
 // edges the detector leaves (and the padding around them) count only as far
@@ -20,8 +25,8 @@
 
 namespace larkspur {
 
-inline constexpr int kEnhancedCepstra = 13;
-inline constexpr int kEnhancedDims = 2 * kEnhancedCepstra;
+inline constexpr int kEnhancedCepstra = 10;
+inline constexpr int kEnhancedDims = 3 * kEnhancedCepstra;
 // Frames are stored this far apart, the rest zeros, so distances run in
 // whole vector lanes.
 inline constexpr int kEnhancedStride = 32;
@@ -49,6 +54,8 @@ public:
 
 private:
     void fft(std::vector<float>& re, std::vector<float>& im) const;
+    // Writes the deltas of values from..from+kEnhancedCepstra-1 of every frame to to..
+    static void appendDeltas(FeatureSequence& seq, int from, int to);
 
     std::vector<float> m_window;
     std::vector<float> m_cosTable;  // twiddles of the FFT
@@ -58,6 +65,7 @@ private:
     std::vector<int> m_filterFirst;
     std::vector<std::vector<float>> m_filterWeights;
     std::vector<float> m_dct;  // kEnhancedCepstra x filters
+    std::vector<float> m_lifter;
 
     // Scratch, kept so repeated calls do not allocate.
     std::vector<float> m_signal;

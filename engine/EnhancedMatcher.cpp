@@ -13,18 +13,29 @@ namespace {
 
 // The scale of a command with fewer than two repetitions, when no other
 // command has one to borrow: a typical distance between two repetitions.
-constexpr float kDefaultScale = 6.0f;
+constexpr float kDefaultScale = 20.0f;
 // Utterances shorter than this many frames are not compared.
 constexpr int kMinFrames = 3;
-constexpr int kCoarseStep = 4;
+// Frames averaged in groups of kFirstPassStep: a sixteenth of the cells of a
+// time warping at the full rate.
+constexpr int kFirstPassStep = 4;
 
-void Coarsen(const FeatureSequence& fine, FeatureSequence& coarse)
+void Shrink(const FeatureSequence& fine, FeatureSequence& coarse)
 {
-    coarse.frames = (fine.frames + kCoarseStep - 1) / kCoarseStep;
-    coarse.values.resize(static_cast<std::size_t>(coarse.frames) * kEnhancedStride);
-    for (int f = 0; f < coarse.frames; ++f)
-        std::copy_n(fine.frame(f * kCoarseStep), kEnhancedStride,
-                    coarse.values.begin() + static_cast<std::ptrdiff_t>(f) * kEnhancedStride);
+    coarse.frames = (fine.frames + kFirstPassStep - 1) / kFirstPassStep;
+    coarse.values.assign(static_cast<std::size_t>(coarse.frames) * kEnhancedStride, 0.0f);
+    for (int f = 0; f < coarse.frames; ++f) {
+        const int from = f * kFirstPassStep;
+        const int count = std::min(kFirstPassStep, fine.frames - from);
+        float* out = coarse.values.data() + static_cast<std::size_t>(f) * kEnhancedStride;
+        for (int g = 0; g < count; ++g) {
+            const float* in = fine.frame(from + g);
+            for (int k = 0; k < kEnhancedStride; ++k)
+                out[k] += in[k];
+        }
+        for (int k = 0; k < kEnhancedStride; ++k)
+            out[k] /= static_cast<float>(count);
+    }
 }
 
 } // namespace
@@ -34,7 +45,6 @@ EnhancedMatcher::EnhancedMatcher() : m_slots(kMaxVoiceCommands), m_dtw(kEnhanced
     m_utterance.values.reserve(static_cast<std::size_t>(kEnhancedMaxFrames) * kEnhancedStride);
     m_utteranceCoarse.values.reserve(static_cast<std::size_t>(kEnhancedMaxFrames) * kEnhancedStride);
     m_commands.reserve(kMaxVoiceCommands);
-    m_order.reserve(kMaxVoiceCommands);
 }
 
 EnhancedMatcher::~EnhancedMatcher() = default;
@@ -55,7 +65,7 @@ void EnhancedMatcher::storeRepetition(int slot, int k, const SampleTemplate& sam
     const std::size_t n = std::min<std::size_t>(audio.size(), kMaxRepetitionAudio);
     r.audio.assign(audio.begin(), audio.begin() + static_cast<std::ptrdiff_t>(n));
     m_extractor.extract(r.audio, r.features);
-    Coarsen(r.features, r.coarse);
+    Shrink(r.features, r.coarse);
     ++m_repetitionsVersion;
 }
 
@@ -118,7 +128,7 @@ void EnhancedMatcher::adoptRepetitions(const VoiceCommandTable& table, std::vect
     }
 }
 
-float EnhancedMatcher::measureScale(const Command& command)
+float EnhancedMatcher::measureSpread(const Command& command)
 {
     float sum = 0.0f;
     int pairs = 0;
@@ -144,7 +154,7 @@ void EnhancedMatcher::prepare(const VoiceCommandTable& table)
     m_commands.clear();
     m_fallback.clear();
     m_fallbackUsed = false;
-    std::vector<float> scales;
+    std::vector<float> spreads;
     for (int slot = 1; slot <= kMaxVoiceCommands; ++slot) {
         const VoiceCommandRecord* record = table.record(slot);
         if (!record || record->trained == 0)
@@ -166,24 +176,25 @@ void EnhancedMatcher::prepare(const VoiceCommandTable& table)
             fingerprints[k] = state.repetitions[k].fingerprint;
         }
         if (!state.scaleKnown || state.scaleFingerprints != fingerprints) {
-            state.scale = measureScale(command);
+            state.spread = measureSpread(command);
             state.scaleFingerprints = fingerprints;
             state.scaleKnown = true;
         }
-        command.scale = state.scale;
-        if (command.scale > 0.0f)
-            scales.push_back(command.scale);
+        command.spread = state.spread;
+        if (command.spread > 0.0f)
+            spreads.push_back(command.spread);
         m_commands.push_back(command);
     }
-    // Commands that could not measure their own spread borrow the median of the others'.
-    float borrowed = kDefaultScale;
-    if (!scales.empty()) {
-        std::nth_element(scales.begin(), scales.begin() + static_cast<std::ptrdiff_t>(scales.size() / 2), scales.end());
-        borrowed = scales[scales.size() / 2];
+    // The table's typical spread; commands that could not measure their own
+    // take it as it is.
+    float typical = kDefaultScale;
+    if (!spreads.empty()) {
+        std::nth_element(spreads.begin(), spreads.begin() + static_cast<std::ptrdiff_t>(spreads.size() / 2),
+                         spreads.end());
+        typical = spreads[spreads.size() / 2];
     }
     for (Command& c : m_commands)
-        if (c.scale <= 0.0f)
-            c.scale = borrowed;
+        c.scale = c.spread > 0.0f ? std::sqrt(c.spread * typical) : typical;
     m_preparedRevision = table.revision();
     m_preparedRepetitions = m_repetitionsVersion;
     m_prepared = true;
@@ -219,23 +230,36 @@ MatchResult EnhancedMatcher::match(std::span<const uint8_t> audio, const Utteran
     if (!m_commands.empty()) {
         m_extractor.extract(audio, m_utterance);
         if (m_utterance.frames >= kMinFrames) {
-            // The two closest commands; a comparison gives up once it cannot
-            // change either of them.
-            Coarsen(m_utterance, m_utteranceCoarse);
-            m_order.clear();
+            // First the commands are compared at a quarter of the frame rate, each
+            // comparison giving up once it cannot enter the shortlist of the
+            // kShortlist closest; then the shortlisted ones at the full rate,
+            // where a comparison gives up once it can change neither of the
+            // two closest.
+            Shrink(m_utterance, m_utteranceCoarse);
+            int listed = 0;
             for (std::size_t i = 0; i < m_commands.size(); ++i) {
                 const Command& c = m_commands[i];
-                // One repetition is enough to tell near from far.
-                const float proxy = DtwDistance(m_utteranceCoarse.values.data(), m_utteranceCoarse.frames,
-                                                c.coarse[0]->values.data(), c.coarse[0]->frames, kEnhancedStride,
-                                                kDtwNoPath, m_dtw);
-                m_order.emplace_back(proxy, static_cast<int>(i));
+                const float limit = listed == kShortlist ? m_shortlist[kShortlist - 1].first : kDtwNoPath;
+                float own = limit;
+                for (int r = 0; r < c.count; ++r) {
+                    const FeatureSequence& h = *c.coarse[r];
+                    own = std::min(own, DtwDistance(m_utteranceCoarse.values.data(), m_utteranceCoarse.frames,
+                                                    h.values.data(), h.frames, kEnhancedStride, own, m_dtw));
+                }
+                if (own == kDtwNoPath || (listed == kShortlist && !(own < limit)))
+                    continue;
+                // Insert in order; the farthest falls off a full list.
+                int at = listed < kShortlist ? listed++ : kShortlist - 1;
+                while (at > 0 && m_shortlist[at - 1].first > own) {
+                    m_shortlist[at] = m_shortlist[at - 1];
+                    --at;
+                }
+                m_shortlist[at] = {own, static_cast<int>(i)};
             }
-            std::sort(m_order.begin(), m_order.end());
             float best = kDtwNoPath, second = kDtwNoPath;
             const Command* bestCommand = nullptr;
-            for (const auto& [proxy, index] : m_order) {
-                const Command& c = m_commands[static_cast<std::size_t>(index)];
+            for (int n = 0; n < listed; ++n) {
+                const Command& c = m_commands[static_cast<std::size_t>(m_shortlist[n].second)];
                 float own = kDtwNoPath;
                 for (int i = 0; i < c.count; ++i) {
                     const float limit = std::min(own, second);

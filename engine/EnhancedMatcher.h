@@ -3,13 +3,16 @@
 // stored training repetition by dynamic time warping and decides with a
 // rejection rule learned from the repetitions themselves.
 //
-// Each command's scale is the mean distance between its own repetitions (how
-// much the speaker varies when saying it). An utterance's distance to a command
-// is its distance to the closest repetition. The closest command is accepted
-// when that distance is at most kSureRatio times the command's scale, or at
-// most kMaxRatio times it while the next-best command is at least kMinMargin
-// times farther away. Confidence is 100 up to kFullRatio times the scale and
-// falls linearly to 75 at kMaxRatio,
+// Each command's scale says how much the speaker varies when saying it: the
+// geometric mean of the mean distance between its own repetitions and the
+// median of that over the table's commands. Three repetitions give only three
+// distances, so the command's own figure is pulled toward the table's typical
+// one. An utterance's distance to a command is its distance to the closest
+// repetition. The closest command is accepted when that distance is at most
+// kSureRatio times the command's scale, or at most kMaxRatio times it while
+// the next-best command is at least kMinMargin times farther away. Confidence
+// is 100 up to kFullRatio times the scale and falls linearly to 75 at
+// kMaxRatio,
 // the same range as the other matcher's, so the confidence pointer keeps its
 // meaning.
 //
@@ -38,11 +41,13 @@ enum class MatcherKind { Specified, Enhanced };
 class EnhancedMatcher {
 public:
     static constexpr float kFullRatio = 1.0f;
-    static constexpr float kSureRatio = 1.9f;
-    static constexpr float kMaxRatio = 2.5f;
-    static constexpr float kMinMargin = 1.3f;
+    static constexpr float kSureRatio = 1.5f;
+    static constexpr float kMaxRatio = 1.9f;
+    static constexpr float kMinMargin = 1.2f;
     // Scores are distances times this, rounded.
     static constexpr float kScoreScale = 1000.0f;
+    // Commands compared at the full frame rate after the first pass.
+    static constexpr int kShortlist = 8;
 
     EnhancedMatcher();
     ~EnhancedMatcher();
@@ -78,14 +83,14 @@ private:
         uint64_t fingerprint = 0;
         std::vector<uint8_t> audio;
         FeatureSequence features;
-        FeatureSequence coarse;  // every kCoarseStep-th frame, to order the search
+        FeatureSequence coarse;  // frames averaged in fours, for the first pass
         bool stored() const { return !audio.empty(); }
     };
     struct SlotState {
         std::array<Repetition, kSamplesPerCommand> repetitions;
-        // The scale and the fingerprints it was measured for.
+        // The spread of the repetitions and the fingerprints it was measured for.
         std::array<uint64_t, kSamplesPerCommand> scaleFingerprints{};
-        float scale = 0.0f;
+        float spread = 0.0f;
         bool scaleKnown = false;
     };
     struct Command {
@@ -93,12 +98,13 @@ private:
         int count = 0;
         std::array<const FeatureSequence*, kSamplesPerCommand> repetitions{};
         std::array<const FeatureSequence*, kSamplesPerCommand> coarse{};
+        float spread = 0.0f;  // mean distance between its repetitions, 0 when unknown
         float scale = 0.0f;
     };
 
     bool repetitionMatches(const SampleTemplate& sample, const Repetition& r) const;
     void prepare(const VoiceCommandTable& table);
-    float measureScale(const Command& command);
+    float measureSpread(const Command& command);
 
     std::vector<SlotState> m_slots;  // slot s at index s - 1
     EnhancedFeatureExtractor m_extractor;
@@ -111,9 +117,9 @@ private:
     uint64_t m_repetitionsVersion = 0;   // bumped by every change of the repetitions
     uint64_t m_preparedRepetitions = 0;
     std::vector<Command> m_commands;
-    // The search visits the commands closest by their coarse frames first, so
-    // the limit that lets comparisons give up is tight early.
-    std::vector<std::pair<float, int>> m_order;
+    // The commands closest at a quarter of the frame rate (distance, index into
+    // m_commands), closest first; only they are compared at the full rate.
+    std::array<std::pair<float, int>, kShortlist> m_shortlist{};
     FeatureSequence m_utteranceCoarse;
     VoiceCommandTable m_fallback;        // the records the table matcher takes
     bool m_fallbackUsed = false;

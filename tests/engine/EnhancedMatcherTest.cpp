@@ -235,6 +235,54 @@ TEST(EnhancedMatcher, RepetitionsBelongToTheTemplateTheyMade)
     EXPECT_EQ(t.match(glide(400, 1600, 0.5, 70)).slot, 1);
 }
 
+// More commands than the full-rate pass takes: the first pass has to bring
+// the closest command forward, and no comparison may give up on it, so the
+// search reports exactly the distance a comparison with every repetition finds.
+TEST(EnhancedMatcher, SearchOfALargeTableFindsTheClosestRepetition)
+{
+    constexpr int kCommands = 3 * EnhancedMatcher::kShortlist;
+    VoiceCommandTable table;
+    EnhancedMatcher matcher;
+    MatchWorkspace workspace;
+    const auto shape = [](int slot) { return std::pair{300.0 + 110.0 * slot, 2900.0 - 95.0 * slot}; };
+    for (int slot = 1; slot <= kCommands; ++slot) {
+        table.allocate(slot) = patternedRecord(slot);
+        table.record(slot)->phrase = "word " + std::to_string(slot);
+        const auto [from, to] = shape(slot);
+        for (int k = 1; k <= kSamplesPerCommand; ++k) {
+            table.record(slot)->samples[k - 1].present = 1;
+            matcher.storeRepetition(slot, k, table.record(slot)->samples[k - 1],
+                                    glide(from, to, 0.4 + 0.05 * k, 50 + 10 * k));
+        }
+    }
+    int accepted = 0;
+    for (int probe = 1; probe <= kCommands; probe += 3) {
+        const auto [from, to] = shape(probe);
+        const std::vector<uint8_t> audio = glide(from + 40.0, to - 30.0, 0.47, 75);
+        const MatchResult result = matcher.match(audio, UtteranceTemplate{}, table, 15, workspace);
+        float closest = kDtwNoPath;
+        int closestSlot = 0;
+        for (int slot = 1; slot <= kCommands; ++slot) {
+            for (int k = 1; k <= kSamplesPerCommand; ++k) {
+                const float d = matcher.distanceToRepetition(audio, slot, k);
+                if (d < closest) {
+                    closest = d;
+                    closestSlot = slot;
+                }
+            }
+        }
+        ASSERT_NE(closest, kDtwNoPath);
+        EXPECT_EQ(result.bestScore, std::llround(static_cast<double>(closest) * EnhancedMatcher::kScoreScale))
+            << "probe " << probe;
+        EXPECT_EQ(closestSlot, probe);
+        if (result.slot != 0) {
+            EXPECT_EQ(result.slot, closestSlot) << "probe " << probe;
+            ++accepted;
+        }
+    }
+    EXPECT_GT(accepted, 0);
+}
+
 // ---------------------------------------------------------------------------
 // The repetition file's format
 
