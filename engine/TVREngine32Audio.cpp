@@ -29,6 +29,19 @@ constexpr int kDevicePollMs = 20;
 constexpr int32_t kIgnoreEnergy = 3000;   // at or below: not speech, dropped silently
 constexpr int32_t kTrainingEnergy = 12000;  // at or below: too quiet to train from
 
+// Marks the engine busy while a blocking procedure runs, so its capture
+// device is not replaced under it.
+class BusyScope {
+public:
+    explicit BusyScope(int& depth) : m_depth(depth) { ++m_depth; }
+    ~BusyScope() { --m_depth; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    int& m_depth;
+};
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -196,6 +209,7 @@ void TVREngine32::playBeep()
 
 bool TVREngine32::Initialize()
 {
+    const BusyScope busy(m_busy);
     if (!checkDevicePresent())
         return false;
     m_ready = false;
@@ -302,6 +316,7 @@ void TVREngine32::copyUtteranceFromRing(int start, int length)
 
 bool TVREngine32::ListenForUtterance()
 {
+    const BusyScope busy(m_busy);
     m_stopRequest = false;
     m_lastSndByte = 0;
     m_writePos = 1;
@@ -423,6 +438,7 @@ MatchResult TVREngine32::matchUtterance()
 
 void TVREngine32::Recognize()
 {
+    const BusyScope busy(m_busy);
     if (!m_tableTrained) {
         showGatedMessage("The table is not trained! Please train voice commands!");
         return;
@@ -462,6 +478,7 @@ void TVREngine32::Recognize()
 
 void TVREngine32::Train()
 {
+    const BusyScope busy(m_busy);
     if (!m_ready || !device())
         return;
     m_stopRequest = false;
