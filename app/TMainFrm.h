@@ -278,6 +278,8 @@ private:
     TPlotFrm* m_plotWindow = nullptr;
     QFrame* m_currentPanel = nullptr;
     bool m_closing = false;
+    // Re-Calibrate is running; a second click meanwhile is ignored.
+    bool m_recalibrating = false;
     // Centred on the screen at the first show only.
     bool m_placed = false;
     // The guide runs at most once per start.
