@@ -157,6 +157,8 @@ public:
     // context number; the contents when none does.
     void ShowContextHelp(QWidget* widget);
     THelpViewer& helpViewer() { return *m_helpViewer; }
+    // The step the quick start guide is waiting for; 0 while it waits for none.
+    int guideStep() const { return m_guideStep; }
     TCreditsFrm& creditsWindow() { return *m_creditsFrm; }
 
     // --- Catalogue of ready-made voice commands and the application finder ------
@@ -284,6 +286,7 @@ private:
     bool m_placed = false;
     // The guide runs at most once per start.
     bool m_guideRan = false;
+    int m_guideStep = 0;
     TRecFrm* m_recFrm = nullptr;
     QSystemTrayIcon* m_trayIcon = nullptr;
     bool m_trayActive = false;

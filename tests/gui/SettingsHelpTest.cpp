@@ -8,6 +8,7 @@
 #include "app/AudioSetup.h"
 #include "app/HelpContext.h"
 #include "app/HelpTopics.h"
+#include "app/ProjectAddresses.h"
 #include "app/TCreditsFrm.h"
 #include "app/THelpViewer.h"
 #include "engine/TVREngine32.h"
@@ -363,6 +364,17 @@ private slots:
         trigger("ContactInformation1");
         QCOMPARE(m_window->helpViewer().currentPage(), QStringLiteral("contact.html"));
         QVERIFY(m_window->helpViewer().browser()->toPlainText().contains(QStringLiteral("bugs@larkspur-qtx")));
+    }
+
+    void contactTopic_namesTheAddressesTheMenusOpen()
+    {
+        QFile file(QDir(helpDirectory()).filePath(QStringLiteral("contact.html")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(file.readAll());
+        for (const char* web : {kWebSiteAddress, kUpdatesAddress, kIssuesAddress})
+            QVERIFY2(html.contains(QStringLiteral("href=\"https://%1\"").arg(QLatin1String(web))), web);
+        for (const char* mail : {kSupportMailAddress, kBugReportMailAddress})
+            QVERIFY2(html.contains(QStringLiteral("href=\"mailto:%1\"").arg(QLatin1String(mail))), mail);
     }
 
     void f1_onEveryControlWithAContextOpensItsTopic()
