@@ -71,6 +71,9 @@ void ScreenshotTour::start()
 
 void ScreenshotTour::takeWhenReady()
 {
+    // Ready for work without a guide (the demo is not guided): the usual tour.
+    if (m_guide && !m_guideSeen && m_window.state().voiceOperationsEnabled && m_window.isEnabled())
+        m_guide = false;
     if (m_guide) {
         followGuide();
         return;
@@ -92,6 +95,7 @@ void ScreenshotTour::followGuide()
     const int step = m_window.guideStep();
     if (step == 0 || step <= m_stepsDone)
         return;
+    m_guideSeen = true;
     if (step == 1 && !m_askedToLeave) {
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
         if (m_firstStepSeen < 0) {
@@ -108,6 +112,7 @@ void ScreenshotTour::followGuide()
 void ScreenshotTour::answerBox(QWidget* widget)
 {
     auto* box = static_cast<QMessageBox*>(widget);
+    m_guideSeen = true;
     const QString text = box->text();
     QString name;
     QMessageBox::StandardButton answer = QMessageBox::Ok;

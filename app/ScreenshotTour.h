@@ -3,9 +3,9 @@
 // writes a PNG of each, and one of the plot window, then closes the program.
 // For checking the look on a machine without a screen to watch.
 //
-// When "Quick Start Mode" is checked it walks the quick start guide instead,
-// as a user would: a picture of each question and note as it comes up, and
-// of the window at every step before doing what the step asks.
+// When "Quick Start Mode" is checked and the guide comes up, it walks the
+// guide instead, as a user would: a picture of each question and note as it
+// comes up, and of the window at every step before doing what the step asks.
 
 #include <QObject>
 #include <QString>
@@ -43,6 +43,7 @@ private:
     QString m_directory;
     QTimer m_poll;
     bool m_guide = false;
+    bool m_guideSeen = false;
     int m_stepsDone = 0;
     int m_boxes = 0;
     bool m_askedToLeave = false;

@@ -121,7 +121,7 @@ case $plugins in
 *libqxcb.so*) ok "Qt platform plug-ins: $plugins" ;;
 *) fail "no X11 (xcb) platform plug-in installed, only: $plugins" ;;
 esac
-missing=$(in_root sh -c 'for f in /usr/libexec/larkspur/* /usr/bin/larkspur-cli /usr/lib/*/qt6/plugins/platforms/*.so; do ldd "$f" 2>/dev/null | grep "not found"; done' | sort -u)
+missing=$(in_root sh -c 'for f in /usr/libexec/larkspur/* /usr/bin/larkspur-cli /usr/lib/*/qt6/plugins/platforms/*.so; do ldd "$f" 2>/dev/null | grep "not found"; done; true' | sort -u)
 [ -z "$missing" ] && ok "every library the programs and plug-ins load is installed" || fail "libraries not found: $missing"
 
 step "where the desktop menu and man find the program"

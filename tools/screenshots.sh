@@ -32,18 +32,18 @@ run() {  # quick-start-checked, then env settings, then the command
   printf '[QuickStart]\nChecked=%s\n' "$guide" >"$scratch/home/.config/Halcyon Works/Larkspur QTX 98.conf"
   env HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" XDG_RUNTIME_DIR="$scratch/run" "$@"
 }
-xvfb() { timeout 180 xvfb-run -a -s "-screen 0 1600x1200x24" "$@"; }
+xvfb=(timeout 180 xvfb-run -a -s "-screen 0 1600x1200x24")
 shoot() {
   local dir=$1; shift
   mkdir -p "$dir"
   # Without the guide: the tour starts once the window is ready for work.
-  run False "$@" xvfb "$here/build/app/larkspur" --input "$here/resources/demo/demo.wav" --screenshot-dir "$dir"
+  run False "$@" "${xvfb[@]}" "$here/build/app/larkspur" --input "$here/resources/demo/demo.wav" --screenshot-dir "$dir"
   # With it, in real time, so its waits and the question after twenty idle
   # seconds come as a user meets them.
-  run True "$@" ALSA_CONFIG_PATH="$scratch/no-alsa.conf" xvfb "$here/build/app/larkspur" \
+  run True "$@" ALSA_CONFIG_PATH="$scratch/no-alsa.conf" "${xvfb[@]}" "$here/build/app/larkspur" \
     --input "$here/resources/demo/demo.wav" --realtime --screenshot-dir "$dir"
-  run False "$@" xvfb "$here/build/app/larkspur-micsetup" --screenshot "$dir/micsetup.png"
-  run False "$@" ALSA_CONFIG_PATH="$scratch/no-alsa.conf" xvfb "$here/build/app/larkspur-micsetup" \
+  run False "$@" "${xvfb[@]}" "$here/build/app/larkspur-micsetup" --screenshot "$dir/micsetup.png"
+  run False "$@" ALSA_CONFIG_PATH="$scratch/no-alsa.conf" "${xvfb[@]}" "$here/build/app/larkspur-micsetup" \
     --screenshot "$dir/micsetup-no-device.png"
   ls "$dir"/*.png
 }
