@@ -102,7 +102,8 @@ check_output() {  # description, pattern, command...
 check_output "larkspur-cli --version" '^larkspur-cli [0-9]' larkspur-cli --version
 check_output "larkspur --version" '^larkspur [0-9]' larkspur --version
 check_output "larkspur-micsetup --help" '[Uu]sage' larkspur-micsetup --help
-check_output "larkspur-cli devices" '.' larkspur-cli devices
+# Without a sound card it says there is none (and exits 1); it must not crash.
+check_output "larkspur-cli devices" 'No capture devices found|^[^ ]' sh -c 'larkspur-cli devices; [ $? -le 1 ]'
 # The desktop program on its own: without a capture device it listens to the
 # installed demo; its screenshot tour proves the window came up and found
 # its resources under /usr/share/larkspur.
