@@ -22,18 +22,12 @@ AudioSetup::AudioSetup(const AppOptions& options, const std::string& resourceDir
     if (options.inputFile) {
         useFile(*options.inputFile, options.realTime);
     } else if (options.device) {
-        m_device = std::make_unique<AlsaCaptureDevice>(*options.device);
-        m_usesMixer = true;
-        useRealClock();
+        useMicrophone(*options.device);
     } else if (const auto saved = savedMicrophone(); saved && deviceWorks(*saved)) {
         // The set-up program's choice; when it is unplugged the default takes over.
-        m_device = std::make_unique<AlsaCaptureDevice>(*saved);
-        m_usesMixer = true;
-        useRealClock();
+        useMicrophone(*saved);
     } else if (deviceWorks("default")) {
-        m_device = std::make_unique<AlsaCaptureDevice>();
-        m_usesMixer = true;
-        useRealClock();
+        useMicrophone("default");
     } else {
         useFile(demoRecording(resourceDirectory), true);
         // The demo goes on until the user stops it, never to an end of input.
@@ -107,6 +101,14 @@ void AudioSetup::useFile(const std::string& path, bool realTime)
     m_clock = std::move(clock);
 }
 
+void AudioSetup::useMicrophone(const std::string& name)
+{
+    m_device = std::make_unique<AlsaCaptureDevice>(name);
+    m_microphoneInUse = name;
+    m_usesMixer = true;
+    useRealClock();
+}
+
 void AudioSetup::useRealClock()
 {
     m_clock = std::make_unique<SteadyClock>();
@@ -120,6 +122,11 @@ std::optional<std::string> AudioSetup::microphoneName(const AppOptions& options)
     if (options.device)
         return options.device;
     return savedMicrophone();
+}
+
+std::string AudioSetup::chosenMicrophone(const AppOptions& options)
+{
+    return microphoneName(options).value_or("default");
 }
 
 bool AudioSetup::deviceWorks(const std::string& name)

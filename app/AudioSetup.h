@@ -23,6 +23,8 @@ public:
     void fill(EnginePlatform& platform) const;
     // True when the microphone is a real device whose mixer may be switched.
     bool usesMixer() const { return m_usesMixer; }
+    // The name of the ALSA device chosen here; nothing for a WAV file or the demo.
+    const std::optional<std::string>& microphoneInUse() const { return m_microphoneInUse; }
     // The demo table to open when the demo recording stands in for the microphone.
     const std::optional<std::string>& demoTable() const { return m_demoTable; }
 
@@ -30,6 +32,8 @@ public:
     // larkspur-micsetup ([Audio] Device); nothing for a WAV file or no choice.
     // Re-Calibrate asks again, so a new choice applies without a restart.
     static std::optional<std::string> microphoneName(const AppOptions& options);
+    // The ALSA device the options ask for now, "default" when nothing was chosen.
+    static std::string chosenMicrophone(const AppOptions& options);
 
     static std::string demoRecording(const std::string& resourceDirectory);
     static std::string demoTablePath(const std::string& resourceDirectory);
@@ -43,6 +47,7 @@ public:
 
 private:
     void useFile(const std::string& path, bool realTime);
+    void useMicrophone(const std::string& name);
     void useRealClock();
     static bool deviceWorks(const std::string& name);
 
@@ -51,6 +56,7 @@ private:
     std::unique_ptr<EventPump> m_pump;
     std::unique_ptr<SoundPlayer> m_sound;
     bool m_usesMixer = false;
+    std::optional<std::string> m_microphoneInUse;
     std::optional<std::string> m_demoTable;
 };
 

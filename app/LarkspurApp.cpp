@@ -14,6 +14,7 @@
 #include "app/TPBJustOne.h"
 #include "app/TPlotFrm.h"
 #include "app/TSayNoFrm.h"
+#include "engine/AlsaCaptureDevice.h"
 #include "engine/MicrophoneMixer.h"
 #include "engine/SignalCleanup.h"
 
@@ -149,6 +150,14 @@ int runLarkspur(int argc, char** argv)
         platform.setMicrophoneAutoGain = [&mixer, &quietMixer](bool on, bool report) {
             return (report ? mixer : quietMixer).SetMicrophoneAutoGain(on);
         };
+    if (const auto& inUse = audio->microphoneInUse()) {
+        // Re-Calibrate takes up a microphone chosen in the set-up program meanwhile.
+        platform.microphoneInUse = *inUse;
+        platform.chosenMicrophone = [options] { return AudioSetup::chosenMicrophone(options); };
+        platform.makeMicrophone = [](const std::string& name) -> std::unique_ptr<CaptureDevice> {
+            return std::make_unique<AlsaCaptureDevice>(name);
+        };
+    }
     platform.programDirectory = programDirectory();
     platform.arguments = options.arguments;
     if (platform.arguments.empty() && audio->demoTable()) {

@@ -4,10 +4,12 @@
 // process, the tray and listening requests, the microphone's auto gain switch
 // and the machine's memory figures.
 
+#include "engine/CaptureDevice.h"
 #include "engine/EnginePlatform.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -64,6 +66,14 @@ struct ShellPlatform {
     std::function<bool(bool on, bool report)> setMicrophoneAutoGain;
     // Empty: read from the running system.
     std::function<MemoryStatus()> memoryStatus;
+    // The microphone Re-Calibrate measures. microphoneInUse names the device
+    // the engine records from; chosenMicrophone names the one the user wants
+    // now (chosen in the set-up program, or given with --device). When the
+    // two differ, Re-Calibrate makes the chosen one with makeMicrophone and
+    // calibrates on it. Unset for a WAV file and the demo, which stay.
+    std::string microphoneInUse;
+    std::function<std::string()> chosenMicrophone;
+    std::function<std::unique_ptr<CaptureDevice>(const std::string& name)> makeMicrophone;
     // Directory of the executable, with a trailing separator.
     std::string programDirectory;
     // Arguments after the program name that are not options; the first names a table.

@@ -159,6 +159,8 @@ public:
     // context number; the contents when none does.
     void ShowContextHelp(QWidget* widget);
     THelpViewer& helpViewer() { return *m_helpViewer; }
+    // The step the quick start guide is waiting for; 0 while it waits for none.
+    int guideStep() const { return m_guideStep; }
     TCreditsFrm& creditsWindow() { return *m_creditsFrm; }
 
     // --- Catalogue of ready-made voice commands and the application finder ------
@@ -281,10 +283,13 @@ private:
     TPlotFrm* m_plotWindow = nullptr;
     QFrame* m_currentPanel = nullptr;
     bool m_closing = false;
+    // Re-Calibrate is running; a second click meanwhile is ignored.
+    bool m_recalibrating = false;
     // Centred on the screen at the first show only.
     bool m_placed = false;
     // The guide runs at most once per start.
     bool m_guideRan = false;
+    int m_guideStep = 0;
     TRecFrm* m_recFrm = nullptr;
     PushToTalkControl* m_pushToTalk = nullptr;
     QSystemTrayIcon* m_trayIcon = nullptr;

@@ -66,6 +66,11 @@ bool TMainFrm::guideWaitForStep(int step, const char* sound)
     EventPump& pump = *m_platform.engine.pump;
     // Only what the user does from now on counts.
     m_state.quickStartSteps.at(static_cast<size_t>(step - 1)) = false;
+    m_guideStep = step;
+    struct NoLongerWaiting {
+        int& step;
+        ~NoLongerWaiting() { step = 0; }
+    } noLongerWaiting{m_guideStep};
     uint32_t since = clock.tickCount();
     while (!m_state.quickStartStep(step)) {
         if (!guideDelay(kStepPollMs))

@@ -80,7 +80,22 @@ void TMainFrm::wireSettingsAndHelp()
 
 void TMainFrm::SetupMicBtnClick()
 {
-    m_engine->Initialize();
+    // The calibration dialog does not block this window: a second click would
+    // open the device a second time under the running measurement.
+    if (m_recalibrating)
+        return;
+    m_recalibrating = true;
+    const std::string chosen = m_platform.chosenMicrophone ? m_platform.chosenMicrophone() : std::string();
+    if (chosen.empty() || chosen == m_platform.microphoneInUse || !m_platform.makeMicrophone) {
+        m_engine->Initialize();
+    } else if (m_engine->InitializeWith(m_platform.makeMicrophone(chosen))) {
+        // A microphone chosen in the set-up program since the last calibration.
+        m_platform.microphoneInUse = chosen;
+    }
+    // A chosen device that cannot be used has said why (the engine's
+    // message); the one in use stays as it was, and the next Re-Calibrate
+    // tries the chosen one again.
+    m_recalibrating = false;
 }
 
 void TMainFrm::SetMixerClick()

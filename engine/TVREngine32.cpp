@@ -199,4 +199,29 @@ int TVREngine32::minimumUtteranceLength() const
     return m_matcher == MatcherKind::Enhanced ? kEnhancedMinUtteranceLength : kMinUtteranceLength;
 }
 
+bool TVREngine32::InitializeWith(std::unique_ptr<CaptureDevice> device)
+{
+    if (!device || busy())
+        return false;
+    CaptureDevice* const previous = m_platform.capture;
+    std::unique_ptr<CaptureDevice> previousOwned = std::move(m_ownCapture);
+    const bool wasReady = m_ready;
+    // Idle, so nothing of the engine's is queued on it; a device left open
+    // would keep the hardware from the new one when both name the same card.
+    if (previous)
+        previous->close();
+
+    m_ownCapture = std::move(device);
+    m_platform.capture = m_ownCapture.get();
+    if (Initialize())
+        return true;  // a previous device the engine owned goes with previousOwned
+
+    // The failed device goes; the engine is back on the one it had, with the
+    // thresholds it had (Initialize changes them only when it succeeds).
+    m_ownCapture = std::move(previousOwned);
+    m_platform.capture = previous;
+    m_ready = wasReady;
+    return false;
+}
+
 } // namespace larkspur

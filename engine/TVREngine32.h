@@ -151,6 +151,20 @@ public:
     // rest of the engine, its press and release may be called from any thread.
     PushToTalkGate& PushToTalk() { return m_pushToTalk; }
 
+    // --- Capture device ------------------------------------------------------
+    // Calibrates on another capture device and, when that succeeds, keeps it
+    // (the engine owns it from then on) and captures from it. When the new
+    // device cannot be used (it does not open, the line is too noisy, its
+    // zero level is off) the failure is reported as by Initialize and the
+    // engine goes on with its previous device, calibration and readiness,
+    // exactly as they were. Refused (false, nothing changes) without a device
+    // or while a listening, training or calibration procedure runs.
+    bool InitializeWith(std::unique_ptr<CaptureDevice> device);
+    // The device the engine captures from; null when it has none.
+    CaptureDevice* captureDevice() const { return m_platform.capture; }
+    // True while Initialize, ListenForUtterance, Recognize or Train runs.
+    bool busy() const { return m_busy > 0; }
+
     // --- Read-only views for tools and tests --------------------------------
     const VoiceCommandTable& table() const { return m_table; }
     const UtteranceTemplate& utteranceTemplate() const { return m_utterance; }
@@ -211,6 +225,9 @@ private:
     void playBeep();
 
     EnginePlatform m_platform;
+    // A capture device handed over by InitializeWith; the platform's own
+    // device stays its owner's.
+    std::unique_ptr<CaptureDevice> m_ownCapture;
     // Used when the platform brings no clock or pump of its own.
     std::unique_ptr<Clock> m_ownClock;
     std::unique_ptr<EventPump> m_ownPump;
@@ -241,6 +258,7 @@ private:
     std::string m_plotData;
 
     bool m_stopRequest = true;
+    int m_busy = 0;  // nesting depth of the blocking audio procedures
     // The table file as it was when this engine last read or wrote it, so a
     // save can tell that another program changed it meanwhile.
     struct FileIdentity {

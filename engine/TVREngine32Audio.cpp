@@ -29,6 +29,19 @@ constexpr int kDevicePollMs = 20;
 constexpr int32_t kIgnoreEnergy = 3000;   // at or below: not speech, dropped silently
 constexpr int32_t kTrainingEnergy = 12000;  // at or below: too quiet to train from
 
+// Marks the engine busy while a blocking procedure runs, so its capture
+// device is not replaced under it.
+class BusyScope {
+public:
+    explicit BusyScope(int& depth) : m_depth(depth) { ++m_depth; }
+    ~BusyScope() { --m_depth; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    int& m_depth;
+};
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -250,6 +263,7 @@ void TVREngine32::playBeep()
 
 bool TVREngine32::Initialize()
 {
+    const BusyScope busy(m_busy);
     if (!checkDevicePresent())
         return false;
     m_ready = false;
@@ -361,6 +375,7 @@ bool TVREngine32::ListenForUtterance()
 
 bool TVREngine32::listenForUtterance(bool gated)
 {
+    const BusyScope busy(m_busy);
     m_stopRequest = false;
     m_lastSndByte = 0;
     m_writePos = 1;
@@ -509,6 +524,7 @@ MatchResult TVREngine32::matchUtterance()
 
 void TVREngine32::Recognize()
 {
+    const BusyScope busy(m_busy);
     if (!m_tableTrained) {
         showGatedMessage("The table is not trained! Please train voice commands!");
         return;
@@ -549,6 +565,7 @@ void TVREngine32::Recognize()
 
 void TVREngine32::Train()
 {
+    const BusyScope busy(m_busy);
     if (!m_ready || !device())
         return;
     m_stopRequest = false;

@@ -144,11 +144,14 @@ private slots:
         QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halcyon Works"),
                   QStringLiteral("Larkspur QTX 98")).clear();
         QVERIFY(!AudioSetup::microphoneName(AppOptions{}).has_value());
+        QCOMPARE(AudioSetup::chosenMicrophone(AppOptions{}), std::string("default"));
         QVERIFY(saveMicrophone("hw:CARD=Webcam,DEV=0"));
         QCOMPARE(AudioSetup::microphoneName(AppOptions{}).value_or(""), std::string("hw:CARD=Webcam,DEV=0"));
+        QCOMPARE(AudioSetup::chosenMicrophone(AppOptions{}), std::string("hw:CARD=Webcam,DEV=0"));
         AppOptions device;
         device.device = "plughw:1";
         QCOMPARE(AudioSetup::microphoneName(device).value_or(""), std::string("plughw:1"));
+        QCOMPARE(AudioSetup::chosenMicrophone(device), std::string("plughw:1"));
         AppOptions file;
         file.inputFile = "x.wav";
         QVERIFY(!AudioSetup::microphoneName(file).has_value());

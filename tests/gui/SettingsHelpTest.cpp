@@ -4,11 +4,15 @@
 #include "ShellRig.h"
 
 #include "actions/ProcessLauncher.h"
+#include "app/AppOptions.h"
+#include "app/AudioSetup.h"
 #include "app/HelpContext.h"
 #include "app/HelpTopics.h"
+#include "app/ProjectAddresses.h"
 #include "app/TCreditsFrm.h"
 #include "app/THelpViewer.h"
 #include "engine/TVREngine32.h"
+#include "micsetup/SavedMicrophone.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -19,6 +23,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include <cerrno>
 
@@ -57,6 +62,41 @@ std::vector<uint8_t> longQuietLine()
     return std::vector<uint8_t>(16 * kCalibrationLength, 128);
 }
 
+// The microphones Re-Calibrate can switch to: each name makes a file device
+// whose quiet line sits at its own zero level, so the calibration tells which
+// device it measured; an unplugged one does not open.
+class MicrophoneShelf {
+public:
+    class Microphone : public FileCaptureDevice {
+    public:
+        Microphone(uint8_t zero, bool unplugged)
+            : FileCaptureDevice(std::vector<uint8_t>(8 * kCalibrationLength, zero)), m_unplugged(unplugged)
+        {
+        }
+        int open() override { return m_unplugged ? kNoSuchDevice : FileCaptureDevice::open(); }
+        std::string errorText(int code) override
+        {
+            return code == kNoSuchDevice ? "No such device" : FileCaptureDevice::errorText(code);
+        }
+
+    private:
+        static constexpr int kNoSuchDevice = 19;
+        bool m_unplugged;
+    };
+
+    std::unique_ptr<CaptureDevice> make(const std::string& name)
+    {
+        made.push_back(name);
+        auto device = std::make_unique<Microphone>(name == "hw:CARD=Webcam,DEV=0" ? 126 : 130,
+                                                   name == "hw:CARD=Gone,DEV=0");
+        last = device.get();
+        return device;
+    }
+
+    std::vector<std::string> made;
+    Microphone* last = nullptr;
+};
+
 std::vector<std::string> opened(const char* address)
 {
     return {"xdg-open", address};
@@ -71,11 +111,17 @@ private:
     std::unique_ptr<ShellRig> m_rig;
     RecordingLauncher m_launcher;
     std::unique_ptr<TMainFrm> m_window;
+    MicrophoneShelf m_shelf;
 
     void createWindow()
     {
         ShellPlatform p = m_rig->platform();
         p.launcher = &m_launcher;
+        // As the program wires it for a microphone: the set-up program's
+        // choice, read at every Re-Calibrate.
+        p.microphoneInUse = "default";
+        p.chosenMicrophone = [] { return AudioSetup::chosenMicrophone(AppOptions{}); };
+        p.makeMicrophone = [this](const std::string& name) { return m_shelf.make(name); };
         m_window = std::make_unique<TMainFrm>(p);
         QVERIFY(m_window->FormCreate());
     }
@@ -107,6 +153,7 @@ private slots:
     {
         m_rig = std::make_unique<ShellRig>(longQuietLine());
         m_launcher = RecordingLauncher();
+        m_shelf = MicrophoneShelf();
         // The guide would ask its question during these tests.
         ShellRig::storeOption(QStringLiteral("QuickStart/Checked"), QStringLiteral("False"));
     }
@@ -125,6 +172,95 @@ private slots:
         const int64_t afterStart = m_rig->device.position();
         child<QPushButton>("SetupMicBtn")->click();
         QVERIFY(m_rig->device.position() > afterStart);
+        QVERIFY(m_window->engine().Ready());
+    }
+
+    void reCalibrate_switchesToTheMicrophoneChosenMeanwhile()
+    {
+        createWindow();
+        m_rig->start(*m_window);
+        TVREngine32& engine = m_window->engine();
+        QCOMPARE(engine.calibration().zeroLevel, uint8_t(128));
+
+        // Chosen in the set-up program while the program runs.
+        QVERIFY(saveMicrophone("hw:CARD=Webcam,DEV=0"));
+        const int64_t oldPosition = m_rig->device.position();
+        child<QPushButton>("SetupMicBtn")->click();
+        QCOMPARE(m_shelf.made, std::vector<std::string>{"hw:CARD=Webcam,DEV=0"});
+        QVERIFY(engine.Ready());
+        QCOMPARE(engine.captureDevice(), static_cast<CaptureDevice*>(m_shelf.last));
+        QCOMPARE(engine.calibration().zeroLevel, uint8_t(126));
+        QCOMPARE(m_rig->device.position(), oldPosition);
+        QVERIFY(m_rig->boxes.shown.isEmpty());
+
+        // The same choice again: the new microphone is measured once more, not made anew.
+        const int64_t webcamPosition = m_shelf.last->position();
+        child<QPushButton>("SetupMicBtn")->click();
+        QCOMPARE(m_shelf.made.size(), std::size_t(1));
+        QVERIFY(m_shelf.last->position() > webcamPosition);
+
+        // Back to the system default: a device of that name is made as well.
+        QVERIFY(saveMicrophone(""));
+        child<QPushButton>("SetupMicBtn")->click();
+        QCOMPARE(m_shelf.made, std::vector<std::string>({"hw:CARD=Webcam,DEV=0", "default"}));
+        QCOMPARE(engine.calibration().zeroLevel, uint8_t(130));
+    }
+
+    void reCalibrate_keepsTheWorkingMicrophoneWhenTheChosenOneDoesNotOpen()
+    {
+        createWindow();
+        m_rig->start(*m_window);
+        TVREngine32& engine = m_window->engine();
+        QVERIFY(saveMicrophone("hw:CARD=Gone,DEV=0"));
+        child<QPushButton>("SetupMicBtn")->click();
+        QCOMPARE(m_rig->boxes.texts(), QStringList({QStringLiteral("VREngine wiOpenAndStartThr:  No such device")}));
+        QVERIFY(engine.Ready());
+        QCOMPARE(engine.captureDevice(), static_cast<CaptureDevice*>(&m_rig->device));
+        QCOMPARE(engine.calibration().zeroLevel, uint8_t(128));
+
+        // The old microphone is still the one measured.
+        const int64_t before = m_rig->device.position();
+        QVERIFY(engine.Initialize());
+        QVERIFY(m_rig->device.position() > before);
+
+        // Tried again at the next Re-Calibrate; after the chosen one is
+        // plugged in again (here: another choice) it is taken up.
+        child<QPushButton>("SetupMicBtn")->click();
+        QCOMPARE(m_shelf.made.size(), std::size_t(2));
+        QVERIFY(saveMicrophone("hw:CARD=Webcam,DEV=0"));
+        child<QPushButton>("SetupMicBtn")->click();
+        QCOMPARE(engine.calibration().zeroLevel, uint8_t(126));
+    }
+
+    void reCalibrate_ignoresASecondClickWhileMeasuring()
+    {
+        createWindow();
+        m_rig->start(*m_window);
+        const int64_t before = m_rig->device.position();
+        // The calibration dialog does not block the window: the button can be
+        // clicked again while the line is measured.
+        int clicks = 0;
+        QTimer::singleShot(0, m_window.get(), [&] {
+            ++clicks;
+            child<QPushButton>("SetupMicBtn")->click();
+        });
+        child<QPushButton>("SetupMicBtn")->click();
+        QCOMPARE(clicks, 1);
+        QCOMPARE(m_rig->device.position() - before, int64_t(kCalibrationLength));
+        QVERIFY(m_window->engine().Ready());
+        QVERIFY(m_rig->boxes.shown.isEmpty());
+    }
+
+    void reCalibrate_keepsAFileOrTheDemo()
+    {
+        ShellPlatform p = m_rig->platform();
+        p.launcher = &m_launcher;
+        m_window = std::make_unique<TMainFrm>(p);
+        QVERIFY(m_window->FormCreate());
+        m_rig->start(*m_window);
+        QVERIFY(saveMicrophone("hw:CARD=Webcam,DEV=0"));
+        child<QPushButton>("SetupMicBtn")->click();
+        QCOMPARE(m_window->engine().captureDevice(), static_cast<CaptureDevice*>(&m_rig->device));
         QVERIFY(m_window->engine().Ready());
     }
 
@@ -228,6 +364,17 @@ private slots:
         trigger("ContactInformation1");
         QCOMPARE(m_window->helpViewer().currentPage(), QStringLiteral("contact.html"));
         QVERIFY(m_window->helpViewer().browser()->toPlainText().contains(QStringLiteral("bugs@larkspur-qtx")));
+    }
+
+    void contactTopic_namesTheAddressesTheMenusOpen()
+    {
+        QFile file(QDir(helpDirectory()).filePath(QStringLiteral("contact.html")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(file.readAll());
+        for (const char* web : {kWebSiteAddress, kUpdatesAddress, kIssuesAddress})
+            QVERIFY2(html.contains(QStringLiteral("href=\"https://%1\"").arg(QLatin1String(web))), web);
+        for (const char* mail : {kSupportMailAddress, kBugReportMailAddress})
+            QVERIFY2(html.contains(QStringLiteral("href=\"mailto:%1\"").arg(QLatin1String(mail))), mail);
     }
 
     void f1_onEveryControlWithAContextOpensItsTopic()

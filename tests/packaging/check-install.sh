@@ -34,6 +34,13 @@ if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$usr/share/metainfo/io.github.halcyonworks.larkspur.metainfo.xml" >/dev/null \
         || fail "metainfo invalid: $(appstreamcli validate --no-net "$usr/share/metainfo/"*.xml 2>&1 | head -5)"
 fi
+# The metainfo's addresses are the ones the program opens (app/ProjectAddresses.h).
+src_dir=$(grep -E '^CMAKE_HOME_DIRECTORY' "$build/CMakeCache.txt" | cut -d= -f2)
+for kind in homepage bugtracker; do
+    url=$(sed -n "s|.*<url type=\"$kind\">https://\(.*\)</url>.*|\1|p" "$usr/share/metainfo/io.github.halcyonworks.larkspur.metainfo.xml")
+    [ -n "$url" ] && grep -qF "\"$url\"" "$src_dir/app/ProjectAddresses.h" \
+        || fail "metainfo $kind '$url' is not one of app/ProjectAddresses.h"
+done
 if command -v file >/dev/null; then
     file -b "$usr/share/icons/hicolor/48x48/apps/larkspur.png" | grep -q "48 x 48" || fail "48 px icon is not 48x48"
     file -b "$usr/share/icons/hicolor/128x128/apps/larkspur.png" | grep -q "128 x 128" || fail "128 px icon is not 128x128"
