@@ -370,13 +370,15 @@ void TVREngine32::copyUtteranceFromRing(int start, int length)
 
 bool TVREngine32::ListenForUtterance()
 {
+    m_stopRequest = false;
     return listenForUtterance(false);
 }
 
+// Leaves the stop request alone: Recognize and Train clear it once when they
+// begin, so a stop asked for during a beep or a dispatched action ends them.
 bool TVREngine32::listenForUtterance(bool gated)
 {
     const BusyScope busy(m_busy);
-    m_stopRequest = false;
     m_lastSndByte = 0;
     m_writePos = 1;
     m_samplesThisCall = 0;
@@ -532,10 +534,12 @@ void TVREngine32::Recognize()
     // Without a calibrated device nothing could ever end the loop below.
     if (!m_ready || !device())
         return;
+    // Cleared before anything pumps events: closing the window during the
+    // first beep must still end listening.
+    m_stopRequest = false;
     pump().processEvents();
     if (m_beepBeforeTrain)
         playBeep();
-    m_stopRequest = false;
     const CaptureHold hold(*this);
     while (!m_stopRequest) {
         if (!listenForUtterance(true))
@@ -573,7 +577,7 @@ void TVREngine32::Train()
     while (!m_stopRequest) {
         if (m_beepBeforeTrain)
             playBeep();
-        if (!ListenForUtterance())
+        if (!listenForUtterance(false))
             continue;
         assembleUtterance();
         const int32_t energy = m_utterance.meanEnergy;

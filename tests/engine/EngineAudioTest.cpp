@@ -9,6 +9,7 @@
 #include "SignalBuilder.h"
 #include "TestSupport.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -68,7 +69,15 @@ public:
 class SwitchableSoundPlayer : public SilentSoundPlayer {
 public:
     bool audible() const override { return loud; }
+    bool playResource(const std::string& name) override
+    {
+        const bool played = SilentSoundPlayer::playResource(name);
+        if (whileResource)
+            whileResource();
+        return played;
+    }
     bool loud = false;
+    std::function<void()> whileResource;
 };
 
 class NoDevice : public FileCaptureDevice {
@@ -522,6 +531,52 @@ TEST_F(EngineAudio, AudibleBeepBeforeEachRepetitionIsThrownAway)
     // The first beep comes before the device is opened.
     EXPECT_EQ(counted.discards, 3);
     EXPECT_EQ(counted.discardedWhileOpen, 3);
+}
+
+// The user closes the window or cancels training while a beep plays: the
+// stop asked for then ends the loop instead of being forgotten when the
+// next listen begins (which left the program listening after its window
+// had closed).
+TEST_F(EngineAudio, StopAskedForDuringABeepEndsTrainingAndListening)
+{
+    SignalBuilder signal;
+    signal.padBlocks(1);
+    for (int i = 0; i < 8; ++i)
+        addRepetition(signal, 20000);
+    signal.padBlocks(4);
+    startCalibrated(signal);
+    engine->setPlayBack(false);
+    engine->setShowMessages(false);
+    engine->setBeepBeforeTrain(true);
+    engine->setVCRecord(1);
+    engine->setVoiceCommand("lights");
+    engine->UpdateVCRecord();
+
+    // Cancelled at the second beep: only the first repetition is kept.
+    int trained = 0;
+    engine->OnTrained = [&](TVREngine32&) { ++trained; };
+    sound.whileResource = [&] {
+        if (sound.resources.size() == 2)
+            engine->StopListening();
+    };
+    engine->Train();
+    EXPECT_EQ(trained, 1);
+    EXPECT_EQ(sound.resources.size(), 2u);
+
+    sound.whileResource = nullptr;
+    engine->Train();  // the rest of the training
+    EXPECT_EQ(trained, 3);
+    ASSERT_TRUE(engine->TableTrained());
+
+    // Listening stopped during its opening beep hears nothing.
+    sound.resources.clear();
+    sound.whileResource = [&] { engine->StopListening(); };
+    int heard = 0;
+    engine->OnUtteranceMatched = [&](const UtteranceReport&) { ++heard; };
+    engine->Recognize();
+    EXPECT_EQ(heard, 0);
+    EXPECT_EQ(sound.resources.size(), 1u);
+    EXPECT_EQ(engine->status(), EngineStatus::Idle);
 }
 
 TEST_F(EngineAudio, FailureToResumeTheHeldDeviceIsReportedAndClosesIt)
