@@ -1,5 +1,6 @@
 #include "actions/portal/PortalDesktopSession.h"
 
+#include "actions/RecordingDesktop.h"
 #include "actions/portal/PortalConnection.h"
 #include "actions/portal/PortalKeyboard.h"
 #include "actions/portal/PortalPointer.h"
@@ -9,20 +10,6 @@
 namespace larkspur {
 
 namespace {
-
-// No window protocol: nothing to list, nothing to switch to.
-class NoWindows : public WindowSystem {
-public:
-    std::vector<WindowId> topLevelWindows() override { return {}; }
-    std::string windowTitle(WindowId) override { return {}; }
-    std::string windowClassName(WindowId) override { return {}; }
-    bool isWindowVisible(WindowId) override { return false; }
-    bool isMinimised(WindowId) override { return false; }
-    int64_t windowProcessId(WindowId) override { return 0; }
-    WindowId foregroundWindow() override { return 0; }
-    void activate(WindowId) override {}
-    void restore(WindowId) override {}
-};
 
 ScreenPoint screenOf(const PortalConnection& connection, const PortalOptions& options)
 {
