@@ -218,10 +218,15 @@ TEST_F(CliProcess, SignalsLeaveNoStoreBehindAndStartSweepsOldOnes)
         const pid_t child =
             startChild(cli({"recognize", "--table", table, "--input", dir.file("long.wav"), "--realtime"}));
         // A slow start (a sanitizer build on a busy machine) may take seconds.
-        for (int i = 0; i < 3000 && runtimeFiles().empty(); ++i)
+        // The store is made when the engine starts and made afresh (deleted,
+        // then created) when the table's recordings are copied in, so wait
+        // until it has been there for a while.
+        int present = 0;
+        for (int i = 0; i < 3000 && present < 10; ++i) {
+            present = runtimeFiles().size() == 1 ? present + 1 : 0;
             std::this_thread::sleep_for(10ms);
-        ASSERT_EQ(runtimeFiles().size(), 1u);
-        std::this_thread::sleep_for(50ms);
+        }
+        ASSERT_EQ(present, 10) << "signal " << signalNumber;
         ::kill(child, signalNumber);
         const ChildEnd end = waitChild(child, kPatience);
         EXPECT_FALSE(end.timedOut);
