@@ -3,6 +3,7 @@
 #include "app/AppOptions.h"
 #include "app/Artwork.h"
 #include "app/AudioSetup.h"
+#include "actions/PushToTalkKeySource.h"
 #include "app/PushToTalkControl.h"
 #include "app/QtApplicationExit.h"
 #include "app/QtMessageBoxes.h"
@@ -172,13 +173,12 @@ int runLarkspur(int argc, char** argv)
         qCInfo(lcInstance) << "push-to-talk" << (down ? "press" : "release") << "passed on:"
                            << mainFrm.pushToTalk().stateText();
     });
-    // On X11 the key is grabbed on the desktop; on Wayland the compositor's
-    // binding passes it on with --push-to-talk.
-    if (QGuiApplication::platformName() == QLatin1String("xcb"))
-        mainFrm.pushToTalk().setKeySource([](const std::string& name, PushToTalkKey::Handler handler,
-                                             std::string& error) {
-            return grabX11PushToTalkKey(name, std::move(handler), error);
-        });
+    // On X11 the key is grabbed on the desktop; on Wayland the desktop's
+    // global shortcuts portal watches it, or where there is none the
+    // compositor's binding passes it on with --push-to-talk.
+    if (QGuiApplication::platformName() == QLatin1String("xcb") ||
+        QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        mainFrm.pushToTalk().setKeySource(watchPushToTalkKey);
     // Boxes and file dialogs open over the main window and stay above it.
     boxes.setParentWindow(&mainFrm);
     dialogs.setParentWindow(&mainFrm);

@@ -9,7 +9,7 @@
 #include "actions/HeadlessDispatchShell.h"
 #include "actions/ProgramSearchPath.h"
 #include "actions/PosixProcessLauncher.h"
-#include "actions/PushToTalkKey.h"
+#include "actions/PushToTalkKeySource.h"
 #include "actions/RecognitionDispatch.h"
 #include "actions/RecordingKeyInjector.h"
 #include "cli/AudioInput.h"
@@ -178,12 +178,13 @@ int runCommand(const Args& argv, std::ostream& out, std::ostream& err)
 
     if (const int failed = prepareToListen(engine, err))
         return failed;
-    // Push-to-talk on X11: only what begins while the key is held is heard. The
-    // key's reader thread drives the engine's gate directly (it is thread-safe).
+    // Push-to-talk (an X11 grab, or the desktop portal on Wayland): only what
+    // begins while the key is held is heard. The key's reader thread drives
+    // the engine's gate directly (it is thread-safe).
     std::unique_ptr<PushToTalkKey> talkKey;
     if (const std::optional<std::string> key = args.value("push-to-talk-key")) {
         std::string error;
-        talkKey = grabX11PushToTalkKey(*key, [&engine](bool down) {
+        talkKey = watchPushToTalkKey(*key, [&engine](bool down) {
             if (down)
                 engine.PushToTalk().press();
             else

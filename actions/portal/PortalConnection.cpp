@@ -1,7 +1,5 @@
 #include "actions/portal/PortalConnection.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 
@@ -9,13 +7,12 @@ namespace larkspur {
 
 namespace {
 
-constexpr const char* kPortal = "org.freedesktop.portal.Desktop";
-constexpr const char* kObject = "/org/freedesktop/portal/desktop";
+using sdbus::microseconds;
+constexpr const char* kPortal = sdbus::kPortalService;
+constexpr const char* kObject = sdbus::kPortalObject;
 constexpr const char* kRemoteDesktop = "org.freedesktop.portal.RemoteDesktop";
 constexpr const char* kScreenCast = "org.freedesktop.portal.ScreenCast";
-constexpr const char* kRequest = "org.freedesktop.portal.Request";
-constexpr const char* kSession = "org.freedesktop.portal.Session";
-constexpr const char* kRequestPrefix = "/org/freedesktop/portal/desktop/request/";
+constexpr const char* kSession = sdbus::kPortalSession;
 
 constexpr uint32_t kSourceMonitor = 1;
 constexpr uint32_t kPersistUntilRevoked = 2;
@@ -27,33 +24,10 @@ constexpr const char* kNoAnswer =
     "The desktop did not answer the request to control the keyboard and mouse in time: keystroke and "
     "mouse voice commands do nothing until the program is started again.";
 
-uint64_t microseconds(std::chrono::milliseconds ms)
-{
-    return ms.count() <= 0 ? 1 : static_cast<uint64_t>(ms.count()) * 1000;
-}
-
-struct Pending {
-    bool received = false;
-    uint32_t code = 2;
-    sdbus::Results results;
-};
-
-int onResponse(sd_bus_message* m, void* userdata, sd_bus_error*)
-{
-    auto* pending = static_cast<Pending*>(userdata);
-    uint32_t code = 2;
-    if (sd_bus_message_read_basic(m, 'u', &code) >= 0 && sdbus::readResults(m, pending->results) >= 0)
-        pending->code = code;
-    else
-        pending->code = 2;  // a response we cannot read counts as a failure
-    pending->received = true;
-    return 0;
-}
-
 } // namespace
 
 PortalConnection::PortalConnection(sdbus::BusPtr bus, const PortalOptions& options)
-    : m_bus(std::move(bus)), m_options(options)
+    : m_bus(std::move(bus)), m_options(options), m_requester(m_bus.get(), options.callTimeout)
 {
     // Also bounds the property reads and the closing calls.
     sd_bus_set_method_call_timeout(m_bus.get(), microseconds(m_options.callTimeout));
@@ -113,17 +87,15 @@ bool PortalConnection::readVersions(std::string& whyNot)
 
 bool PortalConnection::start(std::string& whyNot)
 {
-    const char* unique = nullptr;
-    if (sd_bus_get_unique_name(m_bus.get(), &unique) < 0 || !unique) {
+    if (!m_requester.usable()) {
         whyNot = "The session bus gave this program no name, so the desktop's remote-control portal cannot answer it.";
         return false;
     }
-    m_senderPart = sdbus::senderPathPart(unique);
     if (!readVersions(whyNot))
         return false;
 
     // Unique within this connection, like the request tokens.
-    const std::string sessionToken = "larkspur" + std::to_string(getpid()) + "_session" + std::to_string(++m_requests);
+    const std::string sessionToken = m_requester.nextToken("session");
     std::optional<sdbus::Results> created =
         request(kRemoteDesktop, "CreateSession", {}, {{"session_handle_token", sessionToken}},
                 m_options.callTimeout, whyNot);
@@ -202,84 +174,8 @@ std::optional<sdbus::Results> PortalConnection::request(const char* interface, c
                                                         const Leading& leading, sdbus::Dictionary options,
                                                         std::chrono::milliseconds wait, std::string& whyNot)
 {
-    sd_bus* bus = m_bus.get();
-    const std::string token = "larkspur" + std::to_string(getpid()) + "_" + std::to_string(++m_requests);
-    const std::string expected = kRequestPrefix + m_senderPart + "/" + token;
-    const std::string failed = std::string("The desktop's remote-control portal failed at ") + method;
-
-    // Listen before asking, so an answer that comes at once is not missed.
-    Pending pending;
-    sd_bus_slot* rawSlot = nullptr;
-    int r = sd_bus_match_signal(bus, &rawSlot, nullptr, expected.c_str(), kRequest, "Response", onResponse, &pending);
-    sdbus::SlotPtr slot(rawSlot);
-    sdbus::SlotPtr otherSlot;
-
-    options.insert(options.begin(), {"handle_token", token});
-    sd_bus_message* rawCall = nullptr;
-    if (r >= 0)
-        r = sd_bus_message_new_method_call(bus, &rawCall, kPortal, kObject, interface, method);
-    sdbus::MessagePtr call(rawCall);
-    if (r >= 0 && leading)
-        r = leading(call.get());
-    if (r >= 0)
-        r = sdbus::appendDictionary(call.get(), options);
-    sdbus::Error error;
-    sd_bus_message* rawReply = nullptr;
-    if (r >= 0)
-        r = sd_bus_call(bus, call.get(), microseconds(m_options.callTimeout), error.get(), &rawReply);
-    sdbus::MessagePtr reply(rawReply);
-    const char* path = nullptr;
-    if (r >= 0)
-        r = sd_bus_message_read_basic(reply.get(), 'o', &path);
-    if (r < 0) {
-        whyNot = failed + " (" + error.text(r) + ").";
-        return std::nullopt;
-    }
-    const std::string requestPath = path ? path : expected;
-    if (requestPath != expected) {
-        // An older portal chose its own path: listen there as well.
-        rawSlot = nullptr;
-        if (sd_bus_match_signal(bus, &rawSlot, nullptr, requestPath.c_str(), kRequest, "Response", onResponse,
-                                &pending) >= 0)
-            otherSlot.reset(rawSlot);
-    }
-
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    while (!pending.received) {
-        r = sd_bus_process(bus, nullptr);
-        if (r > 0)
-            continue;
-        if (r < 0) {
-            whyNot = failed + " (" + std::strerror(-r) + ").";
-            return std::nullopt;
-        }
-        if (m_closed) {
-            whyNot = kRefused;
-            return std::nullopt;
-        }
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= deadline) {
-            sdbus::Error closeError;
-            sd_bus_call_method(bus, kPortal, requestPath.c_str(), kRequest, "Close", closeError.get(), nullptr, "");
-            whyNot = kNoAnswer;
-            return std::nullopt;
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
-        r = sd_bus_wait(bus, microseconds(left + std::chrono::milliseconds(1)));
-        if (r < 0) {
-            whyNot = failed + " (" + std::strerror(-r) + ").";
-            return std::nullopt;
-        }
-    }
-    if (pending.code == 1) {
-        whyNot = kRefused;
-        return std::nullopt;
-    }
-    if (pending.code != 0) {
-        whyNot = failed + ": it ended the request.";
-        return std::nullopt;
-    }
-    return std::move(pending.results);
+    static const sdbus::RequestTexts texts{"The desktop's remote-control portal failed at", kRefused, kNoAnswer};
+    return m_requester.request(interface, method, leading, std::move(options), wait, texts, whyNot, &m_closed);
 }
 
 int PortalConnection::onClosed(sd_bus_message*, void* self, sd_bus_error*)

@@ -6,6 +6,7 @@
 
 #include "actions/portal/PortalOptions.h"
 #include "actions/portal/RemoteInput.h"
+#include "actions/portal/PortalRequest.h"
 #include "actions/portal/SdBus.h"
 
 #include <functional>
@@ -63,8 +64,7 @@ private:
 
     sdbus::BusPtr m_bus;
     PortalOptions m_options;
-    std::string m_senderPart;
-    unsigned m_requests = 0;
+    sdbus::PortalRequester m_requester;
     uint32_t m_version = 0;
     uint32_t m_availableDevices = 0;
     bool m_screenCast = false;

@@ -106,6 +106,18 @@ int closeRequest(sd_bus_message* m, void* userdata, sd_bus_error*)
 {
     return self(userdata)->onClose(m, "Request.Close");
 }
+int shortcutsCreateSession(sd_bus_message* m, void* userdata, sd_bus_error*)
+{
+    return self(userdata)->onShortcutsMethod(m, "GlobalShortcuts.CreateSession");
+}
+int bindShortcuts(sd_bus_message* m, void* userdata, sd_bus_error*)
+{
+    return self(userdata)->onShortcutsMethod(m, "BindShortcuts");
+}
+int shortcutsVersion(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*)
+{
+    return sd_bus_message_append(reply, "u", 1u);
+}
 int remoteVersion(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* userdata,
                   sd_bus_error*)
 {
@@ -147,6 +159,16 @@ const sd_bus_vtable kScreenCast[] = {
     SD_BUS_VTABLE_END,
 };
 
+const sd_bus_vtable kGlobalShortcuts[] = {
+    SD_BUS_VTABLE_START(0),
+    SD_BUS_METHOD("CreateSession", "a{sv}", "o", shortcutsCreateSession, SD_BUS_VTABLE_UNPRIVILEGED),
+    SD_BUS_METHOD("BindShortcuts", "oa(sa{sv})sa{sv}", "o", bindShortcuts, SD_BUS_VTABLE_UNPRIVILEGED),
+    SD_BUS_PROPERTY("version", "u", shortcutsVersion, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_SIGNAL("Activated", "osta{sv}", 0),
+    SD_BUS_SIGNAL("Deactivated", "osta{sv}", 0),
+    SD_BUS_VTABLE_END,
+};
+
 const sd_bus_vtable kSession[] = {
     SD_BUS_VTABLE_START(0),
     SD_BUS_METHOD("Close", "", "", closeSession, SD_BUS_VTABLE_UNPRIVILEGED),
@@ -178,6 +200,9 @@ FakePortal::FakePortal(const std::string& busAddress, FakePortalConfig config) :
         if (ok && m_config.screenCast)
             ok = sd_bus_add_object_vtable(bus, nullptr, kObject, "org.freedesktop.portal.ScreenCast", kScreenCast,
                                           this) >= 0;
+        if (ok && m_config.globalShortcuts)
+            ok = sd_bus_add_object_vtable(bus, nullptr, kObject, "org.freedesktop.portal.GlobalShortcuts",
+                                          kGlobalShortcuts, this) >= 0;
         ok = ok && sd_bus_add_fallback_vtable(bus, nullptr, "/org/freedesktop/portal/desktop/session",
                                               "org.freedesktop.portal.Session", kSession, nullptr, this) >= 0;
         ok = ok && sd_bus_add_fallback_vtable(bus, nullptr, "/org/freedesktop/portal/desktop/request",
@@ -368,6 +393,98 @@ int FakePortal::onClose(sd_bus_message* m, const char* what)
     call.path = sd_bus_message_get_path(m);
     record(std::move(call));
     return sd_bus_reply_method_return(m, "");
+}
+
+int FakePortal::onShortcutsMethod(sd_bus_message* m, const char* member)
+{
+    RecordedCall call;
+    call.member = member;
+    const bool binding = std::strcmp(member, "BindShortcuts") == 0;
+    if (binding) {
+        // The session, then each shortcut's id and options flattened into
+        // "<id>.<option>" entries, then the parent window.
+        const char* session = nullptr;
+        if (sd_bus_message_read(m, "o", &session) < 0 || sd_bus_message_enter_container(m, 'a', "(sa{sv})") < 0)
+            return -EINVAL;
+        call.path = session;
+        while (sd_bus_message_enter_container(m, 'r', "sa{sv}") > 0) {
+            const char* id = nullptr;
+            std::map<std::string, std::string> shortcut;
+            if (sd_bus_message_read(m, "s", &id) < 0 || readOptions(m, shortcut) < 0 ||
+                sd_bus_message_exit_container(m) < 0)
+                return -EINVAL;
+            call.options[std::string(id) + ".id"] = id;
+            for (const auto& [key, value] : shortcut)
+                call.options[std::string(id) + "." + key] = value;
+        }
+        const char* parent = nullptr;
+        if (sd_bus_message_exit_container(m) < 0 || sd_bus_message_read(m, "s", &parent) < 0)
+            return -EINVAL;
+    }
+    std::map<std::string, std::string> options;
+    if (readOptions(m, options) < 0)
+        return -EINVAL;
+    call.options.insert(options.begin(), options.end());
+    const std::string requestPath =
+        "/org/freedesktop/portal/desktop/request/" + senderPart(m) + "/" + options["handle_token"];
+    {
+        std::lock_guard lock(m_mutex);
+        if (binding && call.path != m_shortcutSession)
+            return sd_bus_reply_method_errorf(m, "org.freedesktop.DBus.Error.InvalidArgs", "unknown session");
+    }
+    record(call);
+    sd_bus_reply_method_return(m, "o", requestPath.c_str());
+    if (!binding) {
+        const std::string session = "/org/freedesktop/portal/desktop/session/" + senderPart(m) + "/" +
+                                    options["session_handle_token"];
+        {
+            std::lock_guard lock(m_mutex);
+            m_shortcutSession = session;
+        }
+        respond(requestPath, 0, [session](sd_bus_message* s) {
+            return sd_bus_message_append(s, "{sv}", "session_handle", "s", session.c_str());
+        });
+    } else if (m_config.answerBind) {
+        respond(requestPath, m_config.bindResponse, {});
+    }
+    return 1;
+}
+
+std::string FakePortal::shortcutSession() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_shortcutSession;
+}
+
+void FakePortal::onBus(std::function<void(sd_bus*)> task)
+{
+    std::promise<void> done;
+    auto finished = done.get_future();
+    {
+        std::lock_guard lock(m_mutex);
+        m_tasks.push_back([this, &task, &done] {
+            task(m_bus);
+            sd_bus_flush(m_bus);
+            done.set_value();
+        });
+    }
+    finished.wait();
+}
+
+void FakePortal::sendShortcut(const std::string& session, const std::string& id, bool down)
+{
+    onBus([&](sd_bus* bus) {
+        sd_bus_emit_signal(bus, kObject, "org.freedesktop.portal.GlobalShortcuts", down ? "Activated" : "Deactivated",
+                           "osta{sv}", session.c_str(), id.c_str(), uint64_t{1234}, 0);
+    });
+}
+
+void FakePortal::closeShortcutSessionFromDesktop()
+{
+    const std::string session = shortcutSession();
+    onBus([&](sd_bus* bus) {
+        sd_bus_emit_signal(bus, session.c_str(), "org.freedesktop.portal.Session", "Closed", "a{sv}", 0);
+    });
 }
 
 void FakePortal::closeSessionFromDesktop()

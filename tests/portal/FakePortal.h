@@ -30,6 +30,9 @@ struct FakePortalConfig {
     int streamWidth = 1280;
     int streamHeight = 720;
     int32_t failingKeysym = -1;      // this keysym's press is answered with an error
+    bool globalShortcuts = true;     // offers the global shortcuts interface
+    uint32_t bindResponse = 0;       // 1: the user refused the shortcut
+    bool answerBind = true;          // false: BindShortcuts never gets its Response
 };
 
 struct RecordedCall {
@@ -53,16 +56,24 @@ public:
     std::vector<std::pair<int, int>> keysyms() const;
     // Sends Session.Closed for the session, as when the user stops sharing.
     void closeSessionFromDesktop();
+    // The global shortcuts session, once one was made.
+    std::string shortcutSession() const;
+    // Sends Activated (down) or Deactivated for a shortcut of `session`.
+    void sendShortcut(const std::string& session, const std::string& id, bool down);
+    // Sends Session.Closed for the global shortcuts session.
+    void closeShortcutSessionFromDesktop();
 
     // Handlers called by the bus; public for the vtables only.
     int onRequestMethod(sd_bus_message* m, const char* member);
     int onNotify(sd_bus_message* m, const char* member, const char* signature);
     int onClose(sd_bus_message* m, const char* what);
+    int onShortcutsMethod(sd_bus_message* m, const char* member);
     const FakePortalConfig& config() const { return m_config; }
 
 private:
     void run(std::string address);
     void record(RecordedCall call);
+    void onBus(std::function<void(sd_bus*)> task);
     void respond(const std::string& requestPath, uint32_t code, const std::function<int(sd_bus_message*)>& results);
 
     FakePortalConfig m_config;
@@ -74,6 +85,7 @@ private:
     std::vector<RecordedCall> m_calls;
     std::vector<std::function<void()>> m_tasks;
     std::string m_session;
+    std::string m_shortcutSession;  // guarded by m_mutex
     bool m_sourcesSelected = false;
     bool m_persistAsked = false;
 };
