@@ -34,9 +34,12 @@ ScreenPoint screenSize()
     return {screen->geometry().width(), screen->geometry().height()};
 }
 
-// The desktop portal's consent token lives with the other options; it works
-// once, so every start replaces it.
-const char* const kPortalTokenKey = "Desktop/PortalRestoreToken";
+// What the desktop back ends keep across starts (the portal's consent token,
+// "Desktop/PortalRestoreToken") lives with the other options.
+QString desktopKey(const std::string& key)
+{
+    return QStringLiteral("Desktop/") + QString::fromStdString(key);
+}
 
 QSettings programOptions()
 {
@@ -52,13 +55,15 @@ MainDispatch::MainDispatch(TMainFrm& window, Options options) : m_window(window)
     serviceOptions.recordingDesktop = options.recordingDesktop;
     serviceOptions.launcher = options.launcher;
     serviceOptions.recordedScreen = screenSize();
-    serviceOptions.portal.fallbackScreenSize = screenSize();
-    serviceOptions.portal.restoreToken = programOptions().value(QLatin1String(kPortalTokenKey)).toString().toStdString();
-    serviceOptions.portal.onRestoreToken = [](const std::string& token) {
-        QSettings settings = programOptions();
-        settings.setValue(QLatin1String(kPortalTokenKey), QString::fromStdString(token));
+    serviceOptions.desktopHost.screenSize = screenSize();
+    serviceOptions.desktopHost.load = [](const std::string& key) {
+        return programOptions().value(desktopKey(key)).toString().toStdString();
     };
-    serviceOptions.portal.onAskingConsent = [&window](const std::string& line) {
+    serviceOptions.desktopHost.store = [](const std::string& key, const std::string& value) {
+        QSettings settings = programOptions();
+        settings.setValue(desktopKey(key), QString::fromStdString(value));
+    };
+    serviceOptions.desktopHost.showStatus = [&window](const std::string& line) {
         qInfo().noquote() << QString::fromStdString(line);
         window.statusWindow().Label1()->setText(QString::fromStdString(line));
     };
