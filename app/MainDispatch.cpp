@@ -55,18 +55,7 @@ MainDispatch::MainDispatch(TMainFrm& window, Options options) : m_window(window)
     serviceOptions.recordingDesktop = options.recordingDesktop;
     serviceOptions.launcher = options.launcher;
     serviceOptions.recordedScreen = screenSize();
-    serviceOptions.desktopHost.screenSize = screenSize();
-    serviceOptions.desktopHost.load = [](const std::string& key) {
-        return programOptions().value(desktopKey(key)).toString().toStdString();
-    };
-    serviceOptions.desktopHost.store = [](const std::string& key, const std::string& value) {
-        QSettings settings = programOptions();
-        settings.setValue(desktopKey(key), QString::fromStdString(value));
-    };
-    serviceOptions.desktopHost.showStatus = [&window](const std::string& line) {
-        qInfo().noquote() << QString::fromStdString(line);
-        window.statusWindow().Label1()->setText(QString::fromStdString(line));
-    };
+    serviceOptions.desktopHost = desktopHost(window);
     m_services = std::make_unique<ActionServices>(serviceOptions);
     SoundPlayer* sound = options.sound;
     if (!sound) {
@@ -89,6 +78,24 @@ MainDispatch::MainDispatch(TMainFrm& window, Options options) : m_window(window)
 }
 
 MainDispatch::~MainDispatch() = default;
+
+DesktopHost MainDispatch::desktopHost(TMainFrm& window)
+{
+    DesktopHost host;
+    host.screenSize = screenSize();
+    host.load = [](const std::string& key) {
+        return programOptions().value(desktopKey(key)).toString().toStdString();
+    };
+    host.store = [](const std::string& key, const std::string& value) {
+        QSettings settings = programOptions();
+        settings.setValue(desktopKey(key), QString::fromStdString(value));
+    };
+    host.showStatus = [&window](const std::string& line) {
+        qInfo().noquote() << QString::fromStdString(line);
+        window.statusWindow().Label1()->setText(QString::fromStdString(line));
+    };
+    return host;
+}
 
 int MainDispatch::confidencePointer()
 {
