@@ -12,7 +12,7 @@ namespace larkspur {
 ActionServices::ActionServices(Options options) : m_recordedPointer(options.recordedScreen)
 {
     if (!options.recordingDesktop)
-        m_opened = options.openDesktop ? options.openDesktop() : openDesktopSession(options.portal);
+        m_opened = options.openDesktop ? options.openDesktop() : openDesktopSession(options.desktopHost);
     m_launcher = options.launcher;
     if (!m_launcher) {
         m_ownLauncher = std::make_unique<PosixProcessLauncher>();

@@ -41,8 +41,9 @@ public:
         ScreenPoint recordedScreen{1024, 768};
         // Null: openDesktopSession() on this machine's desktop.
         std::function<OpenedDesktop()> openDesktop;
-        // How the desktop portal is opened (GNOME, KDE): its stored consent.
-        PortalOptions portal;
+        // What the program offers the desktop back ends: values kept across
+        // starts (the portal's consent), the status window, the screen size.
+        DesktopHost desktopHost;
     };
 
     explicit ActionServices(Options options);

@@ -1,11 +1,11 @@
 #include "actions/DesktopSessionFactory.h"
 
-#include "actions/PortalSessionHook.h"
+#include "actions/WaylandGlobals.h"
 #include "actions/X11DesktopSession.h"
 #include "actions/X11Session.h"
+#include "actions/portal/PortalDesktopSession.h"
 #include "actions/wlroots/WlrootsSession.h"
 
-#include <algorithm>
 #include <cstdlib>
 
 namespace larkspur {
@@ -18,28 +18,22 @@ std::string variable(const char* name)
     return value ? value : "";
 }
 
-bool offers(const DesktopFacts& facts, const char* interface)
+std::string line(const DesktopBackEndEntry& backEnd, const std::string& why)
 {
-    return std::find(facts.waylandGlobals.begin(), facts.waylandGlobals.end(), interface) !=
-           facts.waylandGlobals.end();
-}
-
-std::string line(DesktopBackEnd backEnd, const std::string& why)
-{
-    return std::string(desktopBackEndName(backEnd)) + ": " + why;
+    return backEnd.name + ": " + why;
 }
 
 } // namespace
 
-const char* desktopBackEndName(DesktopBackEnd backEnd)
+std::vector<DesktopBackEndEntry> standardDesktopBackEnds()
 {
-    switch (backEnd) {
-    case DesktopBackEnd::X11: return "X11";
-    case DesktopBackEnd::Wlroots: return "wlroots";
-    case DesktopBackEnd::Portal: return "portal";
-    case DesktopBackEnd::XWayland: return "XWayland";
-    }
-    return "X11";
+    // Best first: the first that is worth trying here and opens is used.
+    return {
+        x11BackEnd(),
+        wlrootsBackEnd(),
+        portalBackEnd(),
+        xwaylandBackEnd(),
+    };
 }
 
 DesktopFacts DesktopFacts::fromEnvironment()
@@ -48,7 +42,7 @@ DesktopFacts DesktopFacts::fromEnvironment()
     facts.sessionType = variable("XDG_SESSION_TYPE");
     facts.waylandDisplay = variable("WAYLAND_DISPLAY");
     facts.x11Display = variable("DISPLAY");
-    if (!facts.waylandDisplay.empty()) {
+    if (facts.wayland()) {
         if (std::optional<std::vector<std::string>> globals = listWaylandGlobals()) {
             facts.waylandReachable = true;
             facts.waylandGlobals = std::move(*globals);
@@ -57,85 +51,29 @@ DesktopFacts DesktopFacts::fromEnvironment()
     return facts;
 }
 
-DesktopPlan planDesktopSession(const DesktopFacts& facts)
+DesktopPlan planDesktopSession(const DesktopFacts& facts, const std::vector<DesktopBackEndEntry>& backEnds)
 {
     DesktopPlan plan;
-    const bool wayland = !facts.waylandDisplay.empty();
-    const bool x11 = !facts.x11Display.empty();
-    if (!wayland) {
-        const std::string notWayland = "not a Wayland session (WAYLAND_DISPLAY is not set)";
-        plan.passedOver.push_back(line(DesktopBackEnd::Wlroots, notWayland));
-        plan.passedOver.push_back(line(DesktopBackEnd::Portal, notWayland));
-        if (!x11) {
-            plan.passedOver.push_back(line(DesktopBackEnd::X11, "DISPLAY is not set"));
-        } else if (facts.sessionType == "wayland") {
-            // The session says Wayland but its display is not known: the X
-            // display can only be XWayland, which reaches its own windows.
-            plan.candidates.push_back(DesktopBackEnd::XWayland);
-            plan.passedOver.push_back(line(DesktopBackEnd::X11, "this is a Wayland session; DISPLAY is XWayland"));
-        } else {
-            plan.candidates.push_back(DesktopBackEnd::X11);
-        }
-        return plan;
+    for (const DesktopBackEndEntry& backEnd : backEnds) {
+        std::optional<std::string> why = backEnd.passOver ? backEnd.passOver(facts) : std::nullopt;
+        if (why)
+            plan.passedOver.push_back(line(backEnd, *why));
+        else
+            plan.candidates.push_back(backEnd);
     }
-
-    plan.passedOver.push_back(line(DesktopBackEnd::X11, "this is a Wayland session (WAYLAND_DISPLAY is set)"));
-    if (!facts.waylandReachable) {
-        plan.passedOver.push_back(
-            line(DesktopBackEnd::Wlroots, "cannot connect to the Wayland display \"" + facts.waylandDisplay + "\""));
-    } else {
-        std::vector<std::string> missing;
-        for (const char* needed : {kVirtualKeyboardManagerInterface, kVirtualPointerManagerInterface})
-            if (!offers(facts, needed))
-                missing.emplace_back(needed);
-        if (missing.empty()) {
-            plan.candidates.push_back(DesktopBackEnd::Wlroots);
-        } else {
-            std::string names;
-            for (const std::string& m : missing)
-                names += (names.empty() ? "" : " and ") + m;
-            plan.passedOver.push_back(line(DesktopBackEnd::Wlroots, "the compositor does not offer " + names));
-        }
-    }
-    plan.candidates.push_back(DesktopBackEnd::Portal);
-    if (x11)
-        plan.candidates.push_back(DesktopBackEnd::XWayland);
-    else
-        plan.passedOver.push_back(line(DesktopBackEnd::XWayland, "DISPLAY is not set"));
     return plan;
 }
 
-DesktopOpeners DesktopOpeners::standard(const PortalOptions& portal)
-{
-    DesktopOpeners o;
-    o.x11 = openX11DesktopSession;
-    o.wlroots = openWlrootsSession;
-    o.portal = [portal](std::string& whyNot) { return tryOpenPortalSession(portal, whyNot); };
-    o.xwayland = openXWaylandDesktopSession;
-    return o;
-}
-
-const DesktopOpener& DesktopOpeners::of(DesktopBackEnd backEnd) const
-{
-    switch (backEnd) {
-    case DesktopBackEnd::X11: return x11;
-    case DesktopBackEnd::Wlroots: return wlroots;
-    case DesktopBackEnd::Portal: return portal;
-    case DesktopBackEnd::XWayland: return xwayland;
-    }
-    return x11;
-}
-
-OpenedDesktop openDesktopSession(const DesktopFacts& facts, const DesktopOpeners& openers)
+OpenedDesktop openDesktopSession(const DesktopFacts& facts, const std::vector<DesktopBackEndEntry>& backEnds,
+                                 const DesktopHost& host)
 {
     OpenedDesktop opened;
-    const DesktopPlan plan = planDesktopSession(facts);
+    const DesktopPlan plan = planDesktopSession(facts, backEnds);
     opened.notes = plan.passedOver;
     std::string lastFailure;
-    for (DesktopBackEnd backEnd : plan.candidates) {
-        const DesktopOpener& opener = openers.of(backEnd);
+    for (const DesktopBackEndEntry& backEnd : plan.candidates) {
         std::string whyNot;
-        std::unique_ptr<DesktopSession> session = opener ? opener(whyNot) : nullptr;
+        std::unique_ptr<DesktopSession> session = backEnd.open ? backEnd.open(host, whyNot) : nullptr;
         if (session) {
             opened.session = std::move(session);
             return opened;
@@ -145,7 +83,7 @@ OpenedDesktop openDesktopSession(const DesktopFacts& facts, const DesktopOpeners
         opened.notes.push_back(line(backEnd, whyNot));
         lastFailure = whyNot;
     }
-    if (facts.waylandDisplay.empty())
+    if (!facts.wayland())
         // Outside Wayland the X display is the only way: its own message says
         // what is wrong (none set, refused, no XTEST).
         opened.failure = plan.candidates.empty() ? std::string(kNoDisplayMessage) : lastFailure;
@@ -154,9 +92,9 @@ OpenedDesktop openDesktopSession(const DesktopFacts& facts, const DesktopOpeners
     return opened;
 }
 
-OpenedDesktop openDesktopSession(const PortalOptions& portal)
+OpenedDesktop openDesktopSession(const DesktopHost& host)
 {
-    return openDesktopSession(DesktopFacts::fromEnvironment(), DesktopOpeners::standard(portal));
+    return openDesktopSession(DesktopFacts::fromEnvironment(), standardDesktopBackEnds(), host);
 }
 
 } // namespace larkspur

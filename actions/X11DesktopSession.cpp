@@ -46,16 +46,45 @@ std::unique_ptr<DesktopSession> open(std::string& whyNot, bool xwaylandOnly)
     }
 }
 
-} // namespace
-
-std::unique_ptr<DesktopSession> openX11DesktopSession(std::string& whyNot)
+// Outside Wayland a session that calls itself Wayland has lost its
+// WAYLAND_DISPLAY: its X display can then only be XWayland.
+bool waylandWithoutItsDisplay(const DesktopFacts& facts)
 {
-    return open(whyNot, false);
+    return !facts.wayland() && facts.sessionType == "wayland";
 }
 
-std::unique_ptr<DesktopSession> openXWaylandDesktopSession(std::string& whyNot)
+} // namespace
+
+DesktopBackEndEntry x11BackEnd()
 {
-    return open(whyNot, true);
+    DesktopBackEndEntry e;
+    e.name = "X11";
+    e.passOver = [](const DesktopFacts& facts) -> std::optional<std::string> {
+        if (facts.wayland())
+            return "this is a Wayland session (WAYLAND_DISPLAY is set)";
+        if (facts.x11Display.empty())
+            return "DISPLAY is not set";
+        if (waylandWithoutItsDisplay(facts))
+            return "this is a Wayland session; DISPLAY is XWayland";
+        return std::nullopt;
+    };
+    e.open = [](const DesktopHost&, std::string& whyNot) { return open(whyNot, false); };
+    return e;
+}
+
+DesktopBackEndEntry xwaylandBackEnd()
+{
+    DesktopBackEndEntry e;
+    e.name = "XWayland";
+    e.passOver = [](const DesktopFacts& facts) -> std::optional<std::string> {
+        if (facts.x11Display.empty())
+            return "DISPLAY is not set";
+        if (!facts.wayland() && !waylandWithoutItsDisplay(facts))
+            return "not a Wayland session (DISPLAY is the X11 session's own)";
+        return std::nullopt;
+    };
+    e.open = [](const DesktopHost&, std::string& whyNot) { return open(whyNot, true); };
+    return e;
 }
 
 } // namespace larkspur

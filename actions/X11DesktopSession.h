@@ -3,15 +3,15 @@
 // EWMH windows. In a Wayland session the same code reaches XWayland windows
 // only, and says so.
 
-#include "actions/DesktopSession.h"
-
-#include <memory>
-#include <string>
+#include "actions/DesktopBackEnd.h"
 
 namespace larkspur {
 
-// Null with whyNot set when there is no X display (or no XTEST).
-std::unique_ptr<DesktopSession> openX11DesktopSession(std::string& whyNot);
-std::unique_ptr<DesktopSession> openXWaylandDesktopSession(std::string& whyNot);
+// The X11 session's own display: tried when WAYLAND_DISPLAY is not set and
+// the session does not call itself Wayland.
+DesktopBackEndEntry x11BackEnd();
+// The X display of a Wayland session, the last resort there: it reaches
+// XWayland windows only.
+DesktopBackEndEntry xwaylandBackEnd();
 
 } // namespace larkspur

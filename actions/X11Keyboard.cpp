@@ -1,5 +1,6 @@
 #include "actions/X11Keyboard.h"
 
+#include "actions/SpareVirtualKeys.h"
 #include "actions/UsKeyboardLayout.h"
 
 #include <X11/XKBlib.h>
@@ -61,14 +62,6 @@ KeySym keysymForVirtualKey(uint8_t vk)
     default: return NoSymbol;
     }
 }
-
-// Virtual keys no real key uses, handed to characters that have no standard one.
-constexpr uint8_t kPseudoKeys[] = {
-    0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x8D, 0x8E, 0x8F, 0x97, 0x98, 0x99, 0x9A, 0x9B, 0x9C,
-    0x9D, 0x9E, 0x9F, 0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8, 0xC9, 0xCA, 0xCB,
-    0xCC, 0xCD, 0xCE, 0xCF, 0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7, 0xD8, 0xD9,
-    0xDA, 0xE0, 0xE8,
-};
 
 } // namespace
 
@@ -155,7 +148,7 @@ uint8_t X11Keyboard::virtualKeyFor(char c, KeyCode code)
     for (const auto& [vk, known] : m_charKeys)
         if (known == code)
             return vk;
-    const uint8_t vk = kPseudoKeys[m_nextPseudoKey++ % std::size(kPseudoKeys)];
+    const uint8_t vk = kSpareVirtualKeys[m_nextSpareKey++ % kSpareVirtualKeys.size()];
     return vk;
 }
 

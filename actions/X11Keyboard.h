@@ -42,7 +42,7 @@ private:
     std::map<uint8_t, KeyCode> m_charKeys;  // virtual keys learned from characters
     std::vector<KeyCode> m_borrowed;        // spare keycodes we gave a keysym
     size_t m_nextBorrow = 0;
-    size_t m_nextPseudoKey = 0;
+    size_t m_nextSpareKey = 0;
     // AltGr arrives as Ctrl+Alt; on X the third level needs ISO_Level3_Shift.
     uint8_t m_level3Key = 0;
     int m_ctrlDown = 0;

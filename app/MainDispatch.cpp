@@ -34,9 +34,12 @@ ScreenPoint screenSize()
     return {screen->geometry().width(), screen->geometry().height()};
 }
 
-// The desktop portal's consent token lives with the other options; it works
-// once, so every start replaces it.
-const char* const kPortalTokenKey = "Desktop/PortalRestoreToken";
+// What the desktop back ends keep across starts (the portal's consent token,
+// "Desktop/PortalRestoreToken") lives with the other options.
+QString desktopKey(const std::string& key)
+{
+    return QStringLiteral("Desktop/") + QString::fromStdString(key);
+}
 
 QSettings programOptions()
 {
@@ -52,16 +55,7 @@ MainDispatch::MainDispatch(TMainFrm& window, Options options) : m_window(window)
     serviceOptions.recordingDesktop = options.recordingDesktop;
     serviceOptions.launcher = options.launcher;
     serviceOptions.recordedScreen = screenSize();
-    serviceOptions.portal.fallbackScreenSize = screenSize();
-    serviceOptions.portal.restoreToken = programOptions().value(QLatin1String(kPortalTokenKey)).toString().toStdString();
-    serviceOptions.portal.onRestoreToken = [](const std::string& token) {
-        QSettings settings = programOptions();
-        settings.setValue(QLatin1String(kPortalTokenKey), QString::fromStdString(token));
-    };
-    serviceOptions.portal.onAskingConsent = [&window](const std::string& line) {
-        qInfo().noquote() << QString::fromStdString(line);
-        window.statusWindow().Label1()->setText(QString::fromStdString(line));
-    };
+    serviceOptions.desktopHost = desktopHost(window);
     m_services = std::make_unique<ActionServices>(serviceOptions);
     SoundPlayer* sound = options.sound;
     if (!sound) {
@@ -84,6 +78,24 @@ MainDispatch::MainDispatch(TMainFrm& window, Options options) : m_window(window)
 }
 
 MainDispatch::~MainDispatch() = default;
+
+DesktopHost MainDispatch::desktopHost(TMainFrm& window)
+{
+    DesktopHost host;
+    host.screenSize = screenSize();
+    host.load = [](const std::string& key) {
+        return programOptions().value(desktopKey(key)).toString().toStdString();
+    };
+    host.store = [](const std::string& key, const std::string& value) {
+        QSettings settings = programOptions();
+        settings.setValue(desktopKey(key), QString::fromStdString(value));
+    };
+    host.showStatus = [&window](const std::string& line) {
+        qInfo().noquote() << QString::fromStdString(line);
+        window.statusWindow().Label1()->setText(QString::fromStdString(line));
+    };
+    return host;
+}
 
 int MainDispatch::confidencePointer()
 {

@@ -34,6 +34,11 @@ public:
     MainDispatch(TMainFrm& window, Options options);
     ~MainDispatch() override;
 
+    // What the program offers the desktop back ends: values kept with the
+    // program's options under "Desktop/", the status window's line, the
+    // primary screen's size.
+    static DesktopHost desktopHost(TMainFrm& window);
+
     RecognitionDispatch& dispatch() { return *m_dispatch; }
     ApplicationFinder& finder() { return *m_finder; }
     // The finder's windows and questions.

@@ -114,4 +114,33 @@ std::unique_ptr<PortalDesktopSession> openPortalDesktopSession(const PortalOptio
     return std::unique_ptr<PortalDesktopSession>(new PortalDesktopSession(std::move(parts)));
 }
 
+PortalOptions portalOptionsFor(const DesktopHost& host, PortalOptions base)
+{
+    if (host.load)
+        base.restoreToken = host.load(kPortalRestoreTokenKey);
+    if (host.store)
+        base.onRestoreToken = [store = host.store](const std::string& token) { store(kPortalRestoreTokenKey, token); };
+    if (host.showStatus)
+        base.onAskingConsent = host.showStatus;
+    if (host.screenSize)
+        base.fallbackScreenSize = *host.screenSize;
+    return base;
+}
+
+DesktopBackEndEntry portalBackEnd(PortalOptions base)
+{
+    DesktopBackEndEntry e;
+    e.name = "portal";
+    e.passOver = [](const DesktopFacts& facts) -> std::optional<std::string> {
+        if (!facts.wayland())
+            return "not a Wayland session (WAYLAND_DISPLAY is not set)";
+        return std::nullopt;
+    };
+    e.open = [base = std::move(base)](const DesktopHost& host,
+                                      std::string& whyNot) -> std::unique_ptr<DesktopSession> {
+        return openPortalDesktopSession(portalOptionsFor(host, base), whyNot);
+    };
+    return e;
+}
+
 } // namespace larkspur

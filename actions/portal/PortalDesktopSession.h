@@ -4,7 +4,7 @@
 // programs no other way in. They offer programs no window list, so program
 // voice commands start their program again instead of switching to it.
 
-#include "actions/DesktopSession.h"
+#include "actions/DesktopBackEnd.h"
 #include "actions/portal/PortalOptions.h"
 
 #include <memory>
@@ -53,5 +53,19 @@ private:
 // or the desktop does not answer in time. Blocks while the desktop asks the
 // user; options.onAskingConsent is called first.
 std::unique_ptr<PortalDesktopSession> openPortalDesktopSession(const PortalOptions& options, std::string& whyNot);
+
+// Where the restore token is kept among the values the program keeps for
+// its desktop back ends (DesktopHost::load and store).
+inline constexpr const char* kPortalRestoreTokenKey = "PortalRestoreToken";
+
+// The options for opening the portal on this program's behalf: base (its
+// bus, timeouts) with the stored restore token, storing the new one after
+// the start, the consent line going to the status window and the screen size
+// as the program sees it.
+PortalOptions portalOptionsFor(const DesktopHost& host, PortalOptions base = {});
+
+// Tried in every Wayland session after the compositor's own protocols
+// (GNOME and KDE Plasma offer nothing else), opened with portalOptionsFor(host, base).
+DesktopBackEndEntry portalBackEnd(PortalOptions base = {});
 
 } // namespace larkspur

@@ -1,26 +1,12 @@
 #include "actions/portal/PortalKeyboard.h"
 
+#include "actions/SpareVirtualKeys.h"
 #include "actions/UsKeyboardLayout.h"
 #include "actions/portal/PortalKeysyms.h"
 
 #include <algorithm>
-#include <iterator>
 
 namespace larkspur {
-
-namespace {
-
-// Virtual keys no real key uses; a character without a virtual key of its own
-// borrows the next one in turn. The keystroke sender presses and releases a
-// character's key right after asking for it, so a small ring never overlaps.
-constexpr uint8_t kSpareKeys[] = {
-    0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x8D, 0x8E, 0x8F, 0x97, 0x98, 0x99, 0x9A, 0x9B, 0x9C,
-    0x9D, 0x9E, 0x9F, 0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8, 0xC9, 0xCA, 0xCB,
-    0xCC, 0xCD, 0xCE, 0xCF, 0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7, 0xD8, 0xD9,
-    0xDA, 0xE0, 0xE8,
-};
-
-} // namespace
 
 PortalKeyboard::PortalKeyboard(RemoteInput& input) : m_input(input) {}
 
@@ -53,7 +39,7 @@ std::optional<uint16_t> PortalKeyboard::vkKeyScan(char c)
         return std::nullopt;
     // Shift state 0: the desktop picks the level the character needs, and a
     // Shift of ours would change what the key types on other layouts.
-    const uint8_t vk = kSpareKeys[m_nextSpare++ % std::size(kSpareKeys)];
+    const uint8_t vk = kSpareVirtualKeys[m_nextSpare++ % kSpareVirtualKeys.size()];
     m_lent[vk] = sym;
     return vk;
 }

@@ -1,21 +1,12 @@
 #include "actions/wlroots/WlrootsKeyboard.h"
 
+#include "actions/SpareVirtualKeys.h"
 #include "actions/UsKeyboardLayout.h"
 #include "actions/wlroots/WlrootsKeymap.h"
-
-#include <iterator>
 
 namespace larkspur {
 
 namespace {
-
-// Virtual keys no real key uses, handed to characters that have none.
-constexpr uint8_t kPseudoKeys[] = {
-    0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x8D, 0x8E, 0x8F, 0x97, 0x98, 0x99, 0x9A, 0x9B, 0x9C,
-    0x9D, 0x9E, 0x9F, 0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8, 0xC9, 0xCA, 0xCB,
-    0xCC, 0xCD, 0xCE, 0xCF, 0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7, 0xD8, 0xD9,
-    0xDA, 0xE0, 0xE8,
-};
 
 uint32_t modifierBit(uint8_t virtualKey)
 {
@@ -55,7 +46,7 @@ std::optional<uint16_t> WlrootsKeyboard::vkKeyScan(char c)
         UsKeyboardLayout us;
         return us.vkKeyScan(c);
     }
-    const uint8_t vk = kPseudoKeys[m_nextPseudoKey++ % std::size(kPseudoKeys)];
+    const uint8_t vk = kSpareVirtualKeys[m_nextSpareKey++ % kSpareVirtualKeys.size()];
     m_charKeys[vk] = key->code;
     return static_cast<uint16_t>((key->shift ? 0x100 : 0) | vk);
 }

@@ -51,7 +51,7 @@ private:
 
     VirtualKeyboardSink& m_sink;
     std::map<uint8_t, uint32_t> m_charKeys;  // virtual keys handed to characters
-    size_t m_nextPseudoKey = 0;
+    size_t m_nextSpareKey = 0;
     std::set<uint32_t> m_held;
     std::map<uint32_t, uint32_t> m_heldModifiers;  // key code -> modifier bit
     uint32_t m_locked = 0;

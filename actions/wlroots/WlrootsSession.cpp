@@ -466,18 +466,6 @@ std::optional<Connection> connect()
 
 } // namespace
 
-std::optional<std::vector<std::string>> listWaylandGlobals()
-{
-    std::optional<Connection> c = connect();
-    if (!c)
-        return std::nullopt;
-    std::vector<std::string> names;
-    for (const Global& g : c->globals)
-        names.push_back(g.interface);
-    wl_registry_destroy(c->registry);
-    return names;
-}
-
 std::unique_ptr<DesktopSession> openWlrootsSession(std::string& whyNot)
 {
     std::optional<Connection> c = connect();
@@ -492,6 +480,27 @@ std::unique_ptr<DesktopSession> openWlrootsSession(std::string& whyNot)
     if (!session->start(whyNot))
         return nullptr;
     return session;
+}
+
+DesktopBackEndEntry wlrootsBackEnd()
+{
+    DesktopBackEndEntry e;
+    e.name = "wlroots";
+    e.passOver = [](const DesktopFacts& facts) -> std::optional<std::string> {
+        if (!facts.wayland())
+            return "not a Wayland session (WAYLAND_DISPLAY is not set)";
+        if (!facts.waylandReachable)
+            return "cannot connect to the Wayland display \"" + facts.waylandDisplay + "\"";
+        std::string missing;
+        for (const char* needed : {kVirtualKeyboardManagerInterface, kVirtualPointerManagerInterface})
+            if (!facts.offers(needed))
+                missing += (missing.empty() ? "" : " and ") + std::string(needed);
+        if (!missing.empty())
+            return "the compositor does not offer " + missing;
+        return std::nullopt;
+    };
+    e.open = [](const DesktopHost&, std::string& whyNot) { return openWlrootsSession(whyNot); };
+    return e;
 }
 
 } // namespace larkspur

@@ -4,7 +4,7 @@
 // a virtual pointer, windows through the foreign-toplevel list. Headers of
 // this file need no Wayland headers.
 
-#include "actions/DesktopSession.h"
+#include "actions/DesktopBackEnd.h"
 
 #include <memory>
 #include <optional>
@@ -17,12 +17,12 @@ inline constexpr const char* kVirtualKeyboardManagerInterface = "zwp_virtual_key
 inline constexpr const char* kVirtualPointerManagerInterface = "zwlr_virtual_pointer_manager_v1";
 inline constexpr const char* kForeignToplevelManagerInterface = "zwlr_foreign_toplevel_manager_v1";
 
-// The interfaces the compositor at WAYLAND_DISPLAY advertises; nullopt when
-// it cannot be reached.
-std::optional<std::vector<std::string>> listWaylandGlobals();
-
 // Null with whyNot set when the compositor lacks the virtual keyboard or
 // pointer, or cannot be reached.
 std::unique_ptr<DesktopSession> openWlrootsSession(std::string& whyNot);
+
+// Tried first in a Wayland session whose compositor offers the virtual
+// keyboard and pointer.
+DesktopBackEndEntry wlrootsBackEnd();
 
 } // namespace larkspur

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <set>
 #include <sstream>
 
 namespace larkspur {
@@ -40,7 +43,20 @@ DesktopFacts waylandSession(std::vector<std::string> globals, bool xwayland)
     return f;
 }
 
-using Candidates = std::vector<DesktopBackEnd>;
+using Names = std::vector<std::string>;
+
+Names names(const std::vector<DesktopBackEndEntry>& entries)
+{
+    Names out;
+    for (const DesktopBackEndEntry& e : entries)
+        out.push_back(e.name);
+    return out;
+}
+
+Names candidates(const DesktopFacts& facts)
+{
+    return names(planDesktopSession(facts).candidates);
+}
 
 bool mentions(const std::vector<std::string>& lines, const std::string& start, const std::string& part)
 {
@@ -52,17 +68,15 @@ bool mentions(const std::vector<std::string>& lines, const std::string& start, c
 
 TEST(DesktopPlan, EachKindOfSessionGetsItsBackEndsInOrder)
 {
-    EXPECT_EQ(planDesktopSession(x11Session()).candidates, Candidates{DesktopBackEnd::X11});
+    EXPECT_EQ(candidates(x11Session()), Names{"X11"});
 
     // sway, Hyprland, labwc: their own protocols first, then the portal, then XWayland.
-    EXPECT_EQ(planDesktopSession(waylandSession(kWlrootsGlobals, true)).candidates,
-              (Candidates{DesktopBackEnd::Wlroots, DesktopBackEnd::Portal, DesktopBackEnd::XWayland}));
-    EXPECT_EQ(planDesktopSession(waylandSession(kWlrootsGlobals, false)).candidates,
-              (Candidates{DesktopBackEnd::Wlroots, DesktopBackEnd::Portal}));
+    EXPECT_EQ(candidates(waylandSession(kWlrootsGlobals, true)), (Names{"wlroots", "portal", "XWayland"}));
+    EXPECT_EQ(candidates(waylandSession(kWlrootsGlobals, false)), (Names{"wlroots", "portal"}));
 
     // GNOME and KDE offer no virtual keyboard to clients.
     const DesktopPlan gnome = planDesktopSession(waylandSession({"wl_compositor", "wl_seat", "xdg_wm_base"}, true));
-    EXPECT_EQ(gnome.candidates, (Candidates{DesktopBackEnd::Portal, DesktopBackEnd::XWayland}));
+    EXPECT_EQ(names(gnome.candidates), (Names{"portal", "XWayland"}));
     EXPECT_TRUE(mentions(gnome.passedOver, "wlroots: ",
                          "zwp_virtual_keyboard_manager_v1 and zwlr_virtual_pointer_manager_v1"));
     EXPECT_TRUE(mentions(gnome.passedOver, "X11: ", "WAYLAND_DISPLAY is set"));
@@ -70,7 +84,7 @@ TEST(DesktopPlan, EachKindOfSessionGetsItsBackEndsInOrder)
     // A virtual keyboard without a virtual pointer is not the wlroots set.
     const DesktopPlan half = planDesktopSession(
         waylandSession({"wl_seat", "zwp_virtual_keyboard_manager_v1"}, false));
-    EXPECT_EQ(half.candidates, Candidates{DesktopBackEnd::Portal});
+    EXPECT_EQ(names(half.candidates), Names{"portal"});
     EXPECT_TRUE(mentions(half.passedOver, "wlroots: ", "zwlr_virtual_pointer_manager_v1"));
     EXPECT_FALSE(mentions(half.passedOver, "wlroots: ", "zwp_virtual_keyboard_manager_v1"));
     EXPECT_TRUE(mentions(half.passedOver, "XWayland: ", "DISPLAY is not set"));
@@ -81,18 +95,57 @@ TEST(DesktopPlan, UnclearOrMissingDisplaysAreNamedInTheReasons)
     DesktopFacts unreachable = waylandSession({}, true);
     unreachable.waylandReachable = false;
     const DesktopPlan p = planDesktopSession(unreachable);
-    EXPECT_EQ(p.candidates, (Candidates{DesktopBackEnd::Portal, DesktopBackEnd::XWayland}));
+    EXPECT_EQ(names(p.candidates), (Names{"portal", "XWayland"}));
     EXPECT_TRUE(mentions(p.passedOver, "wlroots: ", "cannot connect to the Wayland display \"wayland-0\""));
 
     // A Wayland session whose display variable got lost: DISPLAY can only be XWayland.
     DesktopFacts lost = x11Session();
     lost.sessionType = "wayland";
-    EXPECT_EQ(planDesktopSession(lost).candidates, Candidates{DesktopBackEnd::XWayland});
+    const DesktopPlan lostPlan = planDesktopSession(lost);
+    EXPECT_EQ(names(lostPlan.candidates), Names{"XWayland"});
+    EXPECT_TRUE(mentions(lostPlan.passedOver, "X11: ", "DISPLAY is XWayland"));
 
     const DesktopPlan none = planDesktopSession(DesktopFacts{});
     EXPECT_TRUE(none.candidates.empty());
-    EXPECT_EQ(none.passedOver.size(), 3u);
     EXPECT_TRUE(mentions(none.passedOver, "X11: ", "DISPLAY is not set"));
+    EXPECT_TRUE(mentions(none.passedOver, "XWayland: ", "DISPLAY is not set"));
+}
+
+TEST(DesktopPlan, EveryBackEndIsEitherTriedOrPassedOverWithOneLine)
+{
+    const std::vector<DesktopBackEndEntry> table = standardDesktopBackEnds();
+    DesktopFacts unreachable = waylandSession(kWlrootsGlobals, true);
+    unreachable.waylandReachable = false;
+    DesktopFacts lost = x11Session();
+    lost.sessionType = "wayland";
+    const std::vector<DesktopFacts> desktops = {x11Session(), waylandSession(kWlrootsGlobals, true),
+                                                waylandSession(kWlrootsGlobals, false), waylandSession({}, true),
+                                                unreachable, lost, DesktopFacts{}};
+    for (size_t d = 0; d < desktops.size(); ++d) {
+        const DesktopPlan plan = planDesktopSession(desktops[d], table);
+        EXPECT_EQ(plan.candidates.size() + plan.passedOver.size(), table.size()) << "desktop " << d;
+        const Names tried = names(plan.candidates);
+        for (const DesktopBackEndEntry& e : table) {
+            const auto times = static_cast<size_t>(std::count(tried.begin(), tried.end(), e.name));
+            const auto lines = std::count_if(plan.passedOver.begin(), plan.passedOver.end(), [&](const auto& l) {
+                return l.rfind(e.name + ": ", 0) == 0 && l.size() > e.name.size() + 2;
+            });
+            EXPECT_EQ(times + static_cast<size_t>(lines), 1u) << e.name << " on desktop " << d;
+        }
+    }
+}
+
+TEST(DesktopBackEnds, StandardEntriesHaveUniqueNamesAndBothRules)
+{
+    const std::vector<DesktopBackEndEntry> table = standardDesktopBackEnds();
+    EXPECT_EQ(names(table), (Names{"X11", "wlroots", "portal", "XWayland"}));
+    std::set<std::string> seen;
+    for (const DesktopBackEndEntry& e : table) {
+        EXPECT_FALSE(e.name.empty());
+        EXPECT_TRUE(seen.insert(e.name).second) << e.name << " twice";
+        EXPECT_TRUE(e.passOver) << e.name;
+        EXPECT_TRUE(e.open) << e.name;
+    }
 }
 
 // A session that only says who it is.
@@ -120,34 +173,44 @@ private:
     std::string m_name;
 };
 
+using Opener = decltype(DesktopBackEndEntry::open);
+
 struct OpenerLog {
     std::vector<std::string> tried;
-    DesktopOpener failing(const std::string& name, const std::string& why)
+    Opener failing(const std::string& name, const std::string& why)
     {
-        return [this, name, why](std::string& whyNot) -> std::unique_ptr<DesktopSession> {
+        return [this, name, why](const DesktopHost&, std::string& whyNot) -> std::unique_ptr<DesktopSession> {
             tried.push_back(name);
             whyNot = why;
             return nullptr;
         };
     }
-    DesktopOpener working(const std::string& name)
+    Opener working(const std::string& name)
     {
-        return [this, name](std::string&) -> std::unique_ptr<DesktopSession> {
+        return [this, name](const DesktopHost&, std::string&) -> std::unique_ptr<DesktopSession> {
             tried.push_back(name);
             return std::make_unique<NamedSession>(name);
         };
     }
 };
 
+// The standard table with its rules, but these openers in place of the real ones.
+std::vector<DesktopBackEndEntry> standardWith(const std::map<std::string, Opener>& openers)
+{
+    std::vector<DesktopBackEndEntry> table = standardDesktopBackEnds();
+    for (DesktopBackEndEntry& e : table)
+        e.open = openers.at(e.name);
+    return table;
+}
+
 TEST(OpenDesktopSession, FirstBackEndThatOpensWinsAndTheOthersSayWhy)
 {
     OpenerLog log;
-    DesktopOpeners openers;
-    openers.x11 = log.working("X11");
-    openers.wlroots = log.failing("wlroots", "the compositor refused the virtual keyboard or pointer");
-    openers.portal = log.working("portal");
-    openers.xwayland = log.working("XWayland");
-    const OpenedDesktop opened = openDesktopSession(waylandSession(kWlrootsGlobals, true), openers);
+    const auto table = standardWith({{"X11", log.working("X11")},
+                                     {"wlroots", log.failing("wlroots", "the compositor refused the virtual keyboard or pointer")},
+                                     {"portal", log.working("portal")},
+                                     {"XWayland", log.working("XWayland")}});
+    const OpenedDesktop opened = openDesktopSession(waylandSession(kWlrootsGlobals, true), table);
     ASSERT_TRUE(opened.session);
     EXPECT_EQ(opened.session->backEndName(), "portal");
     EXPECT_EQ(log.tried, (std::vector<std::string>{"wlroots", "portal"}));
@@ -158,22 +221,90 @@ TEST(OpenDesktopSession, FirstBackEndThatOpensWinsAndTheOthersSayWhy)
 TEST(OpenDesktopSession, NothingWorkingGivesOneMessage)
 {
     OpenerLog log;
-    DesktopOpeners openers;
-    openers.x11 = log.failing("X11", "X display refused");
-    openers.wlroots = log.failing("wlroots", "no");
-    openers.portal = log.failing("portal", "the user said no");
-    openers.xwayland = log.failing("XWayland", "no XTEST");
+    const auto table = standardWith({{"X11", log.failing("X11", "X display refused")},
+                                     {"wlroots", log.failing("wlroots", "no")},
+                                     {"portal", log.failing("portal", "the user said no")},
+                                     {"XWayland", log.failing("XWayland", "no XTEST")}});
 
-    const OpenedDesktop wayland = openDesktopSession(waylandSession({}, true), openers);
+    const OpenedDesktop wayland = openDesktopSession(waylandSession({}, true), table);
     EXPECT_FALSE(wayland.session);
     EXPECT_EQ(wayland.failure, kNoDesktopBackEndMessage);
     EXPECT_TRUE(mentions(wayland.notes, "portal: ", "the user said no"));
     EXPECT_TRUE(mentions(wayland.notes, "XWayland: ", "no XTEST"));
 
     // Outside Wayland the X display's own complaint is the message.
-    EXPECT_EQ(openDesktopSession(x11Session(), openers).failure, "X display refused");
-    EXPECT_EQ(openDesktopSession(DesktopFacts{}, openers).failure, kNoDisplayMessage);
+    EXPECT_EQ(openDesktopSession(x11Session(), table).failure, "X display refused");
+    EXPECT_EQ(openDesktopSession(DesktopFacts{}, table).failure, kNoDisplayMessage);
     EXPECT_EQ(log.tried, (std::vector<std::string>{"portal", "XWayland", "X11"}));
+}
+
+// A back end the program does not have: it needs an interface no compositor
+// offers today, and keeps a value across starts through the host.
+DesktopBackEndEntry madeUpBackEnd(std::vector<std::string>& opened)
+{
+    DesktopBackEndEntry e;
+    e.name = "made-up";
+    e.passOver = [](const DesktopFacts& facts) -> std::optional<std::string> {
+        if (!facts.offers("zmadeup_remote_input_v1"))
+            return "the compositor does not offer zmadeup_remote_input_v1";
+        return std::nullopt;
+    };
+    e.open = [&opened](const DesktopHost& host, std::string&) -> std::unique_ptr<DesktopSession> {
+        const std::string last = host.load ? host.load("MadeUpSeat") : "";
+        if (host.store)
+            host.store("MadeUpSeat", last + "+");
+        opened.push_back(last);
+        return std::make_unique<NamedSession>("made-up");
+    };
+    return e;
+}
+
+TEST(OpenDesktopSession, NewBackEndIsOneMoreEntryInTheTable)
+{
+    std::vector<std::string> opened;
+    std::vector<DesktopBackEndEntry> table = standardDesktopBackEnds();
+    table.insert(table.begin() + 1, madeUpBackEnd(opened));  // after X11, before wlroots
+
+    std::vector<std::string> globals = kWlrootsGlobals;
+    globals.emplace_back("zmadeup_remote_input_v1");
+    const DesktopPlan plan = planDesktopSession(waylandSession(globals, true), table);
+    EXPECT_EQ(names(plan.candidates), (Names{"made-up", "wlroots", "portal", "XWayland"}));
+
+    std::map<std::string, std::string> kept{{"MadeUpSeat", "seat"}};
+    DesktopHost host;
+    host.load = [&](const std::string& key) { return kept[key]; };
+    host.store = [&](const std::string& key, const std::string& value) { kept[key] = value; };
+    const OpenedDesktop desktop = openDesktopSession(waylandSession(globals, true), table, host);
+    ASSERT_TRUE(desktop.session) << desktop.failure;
+    EXPECT_EQ(desktop.session->backEndName(), "made-up");
+    EXPECT_EQ(opened, std::vector<std::string>{"seat"});
+    EXPECT_EQ(kept["MadeUpSeat"], "seat+");
+    EXPECT_TRUE(mentions(desktop.notes, "X11: ", "WAYLAND_DISPLAY is set"));
+
+    // Where its interface is missing it is one more line, and the others are as before.
+    const DesktopPlan gnome = planDesktopSession(waylandSession({"wl_seat"}, true), table);
+    EXPECT_EQ(names(gnome.candidates), candidates(waylandSession({"wl_seat"}, true)));
+    EXPECT_TRUE(mentions(gnome.passedOver, "made-up: ", "zmadeup_remote_input_v1"));
+    EXPECT_EQ(gnome.passedOver.size(), planDesktopSession(waylandSession({"wl_seat"}, true)).passedOver.size() + 1);
+}
+
+TEST(OpenDesktopSession, LastEntryIsTheLastResortWhenTheOthersFail)
+{
+    OpenerLog log;
+    std::vector<std::string> opened;
+    auto table = standardWith({{"X11", log.failing("X11", "X display refused")},
+                               {"wlroots", log.failing("wlroots", "no")},
+                               {"portal", log.failing("portal", "the user said no")},
+                               {"XWayland", log.failing("XWayland", "no XTEST")}});
+    DesktopBackEndEntry last = madeUpBackEnd(opened);
+    last.passOver = [](const DesktopFacts&) { return std::nullopt; };
+    last.open = log.working("made-up");
+    table.push_back(last);
+    const OpenedDesktop desktop = openDesktopSession(waylandSession(kWlrootsGlobals, true), table);
+    ASSERT_TRUE(desktop.session);
+    EXPECT_EQ(desktop.session->backEndName(), "made-up");
+    EXPECT_EQ(log.tried, (std::vector<std::string>{"wlroots", "portal", "XWayland", "made-up"}));
+    EXPECT_TRUE(mentions(desktop.notes, "XWayland: ", "no XTEST"));
 }
 
 ActionServices::Options servicesWith(std::function<OpenedDesktop()> open, test::FakeLauncher& launcher)

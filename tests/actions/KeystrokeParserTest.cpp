@@ -2,8 +2,12 @@
 
 #include "actions/KeyNames.h"
 #include "actions/KeystrokeParser.h"
+#include "actions/SpareVirtualKeys.h"
+#include "actions/UsKeyboardLayout.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 using namespace larkspur;
 
@@ -43,6 +47,27 @@ TEST(KeyNames, CatalogueKeysAreThere)
     EXPECT_EQ(LookupKeyName("capslock"), 0x14);
     EXPECT_EQ(LookupKeyName("F13"), 0x7C);
     EXPECT_EQ(LookupKeyName("F16"), 0x7F);
+}
+
+// A character lent a spare key must never be taken for a named key, a key a
+// character types on the US layout, or the modifiers the sender presses.
+TEST(SpareVirtualKeys, NoneIsNamedTypedOrAModifierAndNoneComesTwice)
+{
+    const std::set<uint8_t> spare(kSpareVirtualKeys.begin(), kSpareVirtualKeys.end());
+    EXPECT_EQ(spare.size(), kSpareVirtualKeys.size());
+    for (const KeyName& row : keyNameTable())
+        EXPECT_FALSE(spare.contains(row.virtualKey)) << row.name;
+    UsKeyboardLayout us;
+    for (int c = 0; c < 256; ++c) {
+        if (const std::optional<uint16_t> key = us.vkKeyScan(static_cast<char>(c))) {
+            EXPECT_FALSE(spare.contains(static_cast<uint8_t>(*key & 0xFF))) << "character " << c;
+        }
+    }
+    for (uint8_t modifier : {kVkShift, kVkControl, kVkMenu})
+        EXPECT_FALSE(spare.contains(modifier));
+    // A spare key stands for nothing on a real keyboard.
+    for (uint8_t vk : kSpareVirtualKeys)
+        EXPECT_EQ(usScanCode(vk), 0) << int(vk);
 }
 
 TEST(KeystrokeParser, BraceNamesInAnyCase)

@@ -2,6 +2,9 @@
 // options surviving a restart through the real window.
 
 #include "ShellRig.h"
+#include "actions/portal/PortalDesktopSession.h"
+#include "app/MainDispatch.h"
+#include "app/TRecFrm.h"
 
 #include "app/TPlotFrm.h"
 #include "app/TTabControl.h"
@@ -93,6 +96,23 @@ private slots:
         for (const char* label : {"VoiceCommands", "SystemSettings", "UserSettings"})
             QCOMPARE(labelColour(*m_window, label), QColor(whiteLabel == QLatin1String(label) ? Qt::white : Qt::black));
         QCOMPARE(m_window->state().quickStartStep(1), stepOne);
+    }
+
+    // The portal's consent token stays where earlier versions kept it, so a
+    // user's stored consent survives the update.
+    void desktopBackEndsKeepValuesWithTheProgramsOptions()
+    {
+        const DesktopHost host = MainDispatch::desktopHost(*m_window);
+        ShellRig::storeOption(QStringLiteral("Desktop/PortalRestoreToken"), QStringLiteral("token-1"));
+        QCOMPARE(host.load(kPortalRestoreTokenKey), std::string("token-1"));
+        host.store(kPortalRestoreTokenKey, "token-2");
+        const QSettings stored(QStringLiteral("Halcyon Works"), QStringLiteral("Larkspur QTX 98"));
+        QCOMPARE(stored.value(QStringLiteral("Desktop/PortalRestoreToken")).toString(), QStringLiteral("token-2"));
+        QCOMPARE(host.load("NothingStored"), std::string());
+
+        host.showStatus("The desktop asks you to allow it.");
+        QCOMPARE(m_window->statusWindow().Label1()->text(), QStringLiteral("The desktop asks you to allow it."));
+        QVERIFY(host.screenSize && host.screenSize->x > 0 && host.screenSize->y > 0);
     }
 
     void panelsTakeTheirPlace()

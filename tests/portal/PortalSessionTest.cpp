@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -119,6 +120,45 @@ TEST_F(PortalSession, RestoreTokenIsPassedAndReplacedAfterTheStart)
     EXPECT_EQ(session->restoreToken(), "token-2");
     EXPECT_EQ(storedToken, "token-2");
     EXPECT_NE(session->notice().find("remembers"), std::string::npos);
+}
+
+TEST_F(PortalSession, BackEndEntryKeepsTheTokenAndShowsConsentThroughTheProgram)
+{
+    // What the program offers: a store of values across starts and a status line.
+    std::map<std::string, std::string> kept{{kPortalRestoreTokenKey, "token-1"}};
+    std::vector<std::string> status;
+    DesktopHost host;
+    host.load = [&](const std::string& key) { return kept.contains(key) ? kept.at(key) : std::string(); };
+    host.store = [&](const std::string& key, const std::string& value) { kept[key] = value; };
+    host.showStatus = [&](const std::string& line) { status.push_back(line); };
+    host.screenSize = ScreenPoint{800, 600};
+
+    FakePortalConfig config;
+    config.screenCast = false;  // the pointer then works on the program's screen size
+    portal = std::make_unique<FakePortal>(s_bus->address(), config);
+    ASSERT_TRUE(portal->ready());
+    PortalOptions base = options;
+    base.onAskingConsent = nullptr;
+    base.onRestoreToken = nullptr;
+    const DesktopBackEndEntry entry = portalBackEnd(base);
+    EXPECT_EQ(entry.name, "portal");
+
+    DesktopFacts facts;
+    facts.x11Display = ":0";
+    EXPECT_EQ(entry.passOver(facts), "not a Wayland session (WAYLAND_DISPLAY is not set)");
+    facts.waylandDisplay = "wayland-0";
+    EXPECT_EQ(entry.passOver(facts), std::nullopt);
+
+    std::unique_ptr<DesktopSession> session = entry.open(host, whyNot);
+    ASSERT_TRUE(session) << whyNot;
+    EXPECT_EQ(session->backEndName(), "portal");
+    EXPECT_EQ(portal->calls("SelectDevices").at(0).options.at("restore_token"), "token-1");
+    EXPECT_EQ(kept, (std::map<std::string, std::string>{{kPortalRestoreTokenKey, "token-2"}}));
+    ASSERT_EQ(status.size(), 1u);
+    EXPECT_NE(status[0].find("allow Larkspur QTX 98 to control the keyboard and mouse"), std::string::npos);
+    EXPECT_EQ(session->pointer().screenSize(), (ScreenPoint{800, 600}));
+    EXPECT_TRUE(asked.empty());
+    EXPECT_FALSE(storedToken.has_value());
 }
 
 TEST_F(PortalSession, AnOlderPortalIsNeitherAskedToRememberNorGivesAToken)
