@@ -9,10 +9,19 @@
 
 namespace larkspur {
 
-ActionServices::ActionServices(Options options) : m_recordedPointer(options.recordedScreen)
+ActionServices::ActionServices(Options options)
+    : m_deferred({[this]() -> KeyboardLayout& { return desktop() ? desktop()->keyboardLayout() : m_usLayout; },
+                  [this]() -> KeyInjector& { return desktop() ? desktop()->keyInjector() : m_recordedKeys; },
+                  [this]() -> WindowSystem& { return desktop() ? desktop()->windows() : m_noWindows; },
+                  [this]() -> PointerDevice& { return desktop() ? desktop()->pointer() : m_recordedPointer; }}),
+      m_recordedPointer(options.recordedScreen)
 {
-    if (!options.recordingDesktop)
-        m_opened = options.openDesktop ? options.openDesktop() : openDesktopSession(options.desktopHost);
+    if (!options.recordingDesktop) {
+        m_openDesktop = options.openDesktop ? std::move(options.openDesktop)
+                                            : [host = options.desktopHost] { return openDesktopSession(host); };
+    }
+    if (!options.openDesktopLater)
+        openDesktop();
     m_launcher = options.launcher;
     if (!m_launcher) {
         m_ownLauncher = std::make_unique<PosixProcessLauncher>();
@@ -28,24 +37,53 @@ ActionServices::ActionServices(Options options) : m_recordedPointer(options.reco
 
 ActionServices::~ActionServices() = default;
 
+void ActionServices::openDesktop() const
+{
+    if (m_desktopAsked)
+        return;
+    m_desktopAsked = true;
+    if (m_openDesktop)
+        m_opened = m_openDesktop();
+}
+
+DesktopSession* ActionServices::desktop() const
+{
+    openDesktop();
+    return m_opened.session.get();
+}
+
+const std::string& ActionServices::desktopFailure() const
+{
+    openDesktop();
+    return m_opened.failure;
+}
+
+const std::vector<std::string>& ActionServices::desktopNotes() const
+{
+    openDesktop();
+    return m_opened.notes;
+}
+
+// The keystroke sender and the dispatch hold these; each call goes to the
+// desktop, opened at the first one, or to the recording stand-ins.
 KeyboardLayout& ActionServices::keyboardLayout()
 {
-    return desktop() ? desktop()->keyboardLayout() : m_usLayout;
+    return m_deferred;
 }
 
 KeyInjector& ActionServices::keyInjector()
 {
-    return desktop() ? desktop()->keyInjector() : m_recordedKeys;
+    return m_deferred;
 }
 
 WindowSystem& ActionServices::windows()
 {
-    return desktop() ? desktop()->windows() : m_noWindows;
+    return m_deferred;
 }
 
 PointerDevice& ActionServices::pointer()
 {
-    return desktop() ? desktop()->pointer() : m_recordedPointer;
+    return m_deferred;
 }
 
 std::unique_ptr<RecognitionDispatch> ActionServices::makeDispatch(TVREngine32& engine, DispatchShell& shell,
@@ -58,7 +96,7 @@ std::unique_ptr<RecognitionDispatch> ActionServices::makeDispatch(TVREngine32& e
 
 std::optional<std::string> ActionServices::missingDesktopReport(const DispatchReport& report)
 {
-    if (m_opened.failure.empty() || m_missingReported || !report.accepted ||
+    if (desktopFailure().empty() || m_missingReported || !report.accepted ||
         (report.kind != ActionKind::Keystroke && report.kind != ActionKind::Mouse))
         return std::nullopt;
     m_missingReported = true;

@@ -5,6 +5,7 @@
 // sender, the program starter, the address opener, the browser finder and
 // the recognition dispatch on top of them.
 
+#include "actions/DeferredDesktop.h"
 #include "actions/DesktopSessionFactory.h"
 #include "actions/RecordingDesktop.h"
 #include "actions/RecordingKeyInjector.h"
@@ -44,6 +45,11 @@ public:
         // What the program offers the desktop back ends: values kept across
         // starts (the portal's consent), the status window, the screen size.
         DesktopHost desktopHost;
+        // The desktop is opened at openDesktop() or at its first use,
+        // whichever comes first, instead of at once: the program shows its
+        // window first, so the line a desktop shows while it asks the user
+        // for consent can be seen.
+        bool openDesktopLater = false;
     };
 
     explicit ActionServices(Options options);
@@ -51,13 +57,16 @@ public:
     ActionServices(const ActionServices&) = delete;
     ActionServices& operator=(const ActionServices&) = delete;
 
+    // Opens the desktop now unless it is open already (or being opened: a
+    // call made meanwhile, from inside a back end's wait, gets no desktop).
+    void openDesktop() const;
     // Null when keys and pointer are recorded (asked for, or no desktop).
-    DesktopSession* desktop() const { return m_opened.session.get(); }
+    DesktopSession* desktop() const;
     bool recording() const { return !desktop(); }
     // Why there is no desktop: empty when there is one or recording was asked for.
-    const std::string& desktopFailure() const { return m_opened.failure; }
+    const std::string& desktopFailure() const;
     // Why each back end not in use was not used.
-    const std::vector<std::string>& desktopNotes() const { return m_opened.notes; }
+    const std::vector<std::string>& desktopNotes() const;
 
     KeyboardLayout& keyboardLayout();
     KeyInjector& keyInjector();
@@ -81,7 +90,10 @@ public:
     std::optional<std::string> missingDesktopReport(const DispatchReport& report);
 
 private:
-    OpenedDesktop m_opened;
+    std::function<OpenedDesktop()> m_openDesktop;  // null: keys and pointer are recorded
+    mutable bool m_desktopAsked = false;
+    mutable OpenedDesktop m_opened;
+    DeferredDesktop m_deferred;
     UsKeyboardLayout m_usLayout;
     RecordingKeyInjector m_recordedKeys;
     NoWindows m_noWindows;

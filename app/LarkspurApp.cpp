@@ -23,6 +23,7 @@
 #include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QStyleFactory>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
@@ -198,6 +199,9 @@ int runLarkspur(int argc, char** argv)
     }
 
     mainFrm.show();
+    // The desktop is asked for once the window is up: a desktop that wants
+    // the user's consent first (the portal) then has a window to point from.
+    QTimer::singleShot(0, &mainFrm, [&mainFrm] { mainFrm.openDesktop(); });
     return application.exec();
 }
 

@@ -18,6 +18,7 @@
 #include <QDebug>
 #include <QLabel>
 #include <QScreen>
+#include <QCoreApplication>
 #include <QSettings>
 
 #include <cstdlib>
@@ -56,6 +57,7 @@ MainDispatch::MainDispatch(TMainFrm& window, Options options) : m_window(window)
     serviceOptions.launcher = options.launcher;
     serviceOptions.recordedScreen = screenSize();
     serviceOptions.desktopHost = desktopHost(window);
+    serviceOptions.openDesktopLater = options.openDesktopLater;
     m_services = std::make_unique<ActionServices>(serviceOptions);
     SoundPlayer* sound = options.sound;
     if (!sound) {
@@ -92,7 +94,11 @@ DesktopHost MainDispatch::desktopHost(TMainFrm& window)
     };
     host.showStatus = [&window](const std::string& line) {
         qInfo().noquote() << QString::fromStdString(line);
-        window.statusWindow().Label1()->setText(QString::fromStdString(line));
+        // The back end waits for the user's answer as soon as this returns:
+        // the line is drawn first, and stays until the strip's own timer
+        // hides it after the answer.
+        window.statusWindow().showNote(QString::fromStdString(line), false);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
     return host;
 }

@@ -45,6 +45,7 @@ void TMainFrm::buildListening()
     options.recordingDesktop = m_platform.recordingDesktop || m_platform.demo;
     options.launcher = m_platform.launcher;
     options.sound = m_platform.actionSound;
+    options.openDesktopLater = true;
     m_dispatch = std::make_unique<MainDispatch>(*this, options);
     m_dispatch->dispatch().OnMouseTimerChanged = [this] { followMouseTimer(); };
     connect(m_mouseTimer, &QTimer::timeout, this, [this] { m_dispatch->dispatch().MouseTimerTimer(); });
@@ -55,6 +56,11 @@ void TMainFrm::buildListening()
 RecognitionDispatch& TMainFrm::dispatch()
 {
     return m_dispatch->dispatch();
+}
+
+void TMainFrm::openDesktop()
+{
+    m_dispatch->openDesktop();
 }
 
 void TMainFrm::ForgetLaunchedPrograms()

@@ -333,8 +333,10 @@ TEST(ActionServices, KeysGoToTheOpenedDesktopOrToTheRecorder)
     ASSERT_NE(session, nullptr);
     EXPECT_EQ(session->keys.events().size(), 2u);
     EXPECT_TRUE(real.recordedKeys().events().empty());
-    EXPECT_EQ(&real.pointer(), &session->mouse);
-    EXPECT_EQ(&real.windows(), &session->windowSystem);
+    real.pointer().setPosition({5, 6});
+    EXPECT_EQ(session->mouse.moves, (std::vector<ScreenPoint>{{5, 6}}));
+    session->windowSystem.foreground = 42;
+    EXPECT_EQ(real.windows().foregroundWindow(), 42u);
 
     bool asked = false;
     ActionServices::Options dry = servicesWith(
@@ -349,6 +351,57 @@ TEST(ActionServices, KeysGoToTheOpenedDesktopOrToTheRecorder)
     recording.sendKeys().SendKeys("a");
     EXPECT_EQ(recording.recordedKeys().events().size(), 2u);
     EXPECT_TRUE(recording.recording());
+}
+
+// The program builds its services before its window shows, and asks for the
+// desktop only afterwards (a portal may ask the user first) or at the first
+// action, whichever comes first; once, whatever happens meanwhile.
+TEST(ActionServices, ADesktopOpenedLaterIsOpenedOnceAtItsFirstUse)
+{
+    test::FakeLauncher launcher;
+    int opened = 0;
+    NamedSession* session = nullptr;
+    ActionServices* services = nullptr;
+    bool desktopWhileOpening = true;
+    ActionServices::Options later = servicesWith(
+        [&] {
+            ++opened;
+            // An action that comes in while the desktop is being asked (the
+            // program draws its status line meanwhile) finds no desktop yet,
+            // and does not ask a second time.
+            desktopWhileOpening = services->desktop() != nullptr;
+            OpenedDesktop d;
+            auto s = std::make_unique<NamedSession>("portal");
+            session = s.get();
+            d.session = std::move(s);
+            return d;
+        },
+        launcher);
+    later.openDesktopLater = true;
+    ActionServices lazy(later);
+    services = &lazy;
+    EXPECT_EQ(opened, 0);
+
+    TSendKey::clearPendingModifiers();
+    lazy.sendKeys().SendKeys("a");
+    EXPECT_EQ(opened, 1);
+    EXPECT_FALSE(desktopWhileOpening);
+    ASSERT_NE(session, nullptr);
+    EXPECT_EQ(session->keys.events().size(), 2u) << "the key that opened the desktop reaches it";
+    lazy.openDesktop();
+    lazy.pointer().button(MouseButton::Left, true);
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(session->mouse.buttons.size(), 1u);
+    EXPECT_FALSE(lazy.recording());
+
+    // Opened on request before any action, as the program does once its window shows.
+    opened = 0;
+    ActionServices early(later);
+    services = &early;
+    early.openDesktop();
+    EXPECT_EQ(opened, 1);
+    early.sendKeys().SendKeys("b");
+    EXPECT_EQ(opened, 1);
 }
 
 TEST(ActionServices, MissingDesktopIsReportedOnceAtTheFirstKeyOrMouseAction)
