@@ -5,8 +5,7 @@
 
 #include "actions/PushToTalkKeySource.h"
 #include "actions/portal/PortalPushToTalkKey.h"
-#include "tests/portal/FakePortal.h"
-#include "tests/portal/PrivateBus.h"
+#include "tests/portal/FakePortalTest.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +21,6 @@ namespace {
 
 using test::FakePortal;
 using test::FakePortalConfig;
-using test::PrivateBus;
 using namespace std::chrono_literals;
 
 // What the key's reader thread reported, in order.
@@ -50,39 +48,24 @@ private:
     std::vector<bool> m_seen;
 };
 
-class PortalPushToTalk : public ::testing::Test {
+class PortalPushToTalk : public test::FakePortalTest {
 protected:
-    static void SetUpTestSuite() { s_bus = new PrivateBus; }
-    static void TearDownTestSuite()
+    void setUpWithBus() override
     {
-        delete s_bus;
-        s_bus = nullptr;
-    }
-
-    void SetUp() override
-    {
-        if (s_bus->address().empty())
-            GTEST_SKIP() << "dbus-daemon is not installed or did not start";
-        options.busAddress = s_bus->address();
+        options.busAddress = busAddress();
         options.bindTimeout = 5s;
     }
 
     std::unique_ptr<PushToTalkKey> bind(FakePortalConfig config = {}, const std::string& key = "F9")
     {
-        portal.reset();  // one portal owns the name at a time
-        portal = std::make_unique<FakePortal>(s_bus->address(), config);
-        EXPECT_TRUE(portal->ready());
+        startPortal(config);
         return bindPortalPushToTalkKey(key, presses.handler(), error, options);
     }
 
-    static PrivateBus* s_bus;
     PortalShortcutOptions options;
-    std::unique_ptr<FakePortal> portal;
     Presses presses;
     std::string error;
 };
-
-PrivateBus* PortalPushToTalk::s_bus = nullptr;
 
 TEST_F(PortalPushToTalk, AsksForTheKeyAsOneShortcutAndReportsEachHoldOnce)
 {
@@ -166,11 +149,10 @@ TEST_F(PortalPushToTalk, RefusalsSayWhatToDoInstead)
 // In a Wayland session the key goes to the portal on the user's session bus.
 TEST_F(PortalPushToTalk, AWaylandSessionWatchesTheKeyThroughThePortal)
 {
-    portal = std::make_unique<FakePortal>(s_bus->address(), FakePortalConfig{});
-    ASSERT_TRUE(portal->ready());
+    ASSERT_TRUE(startPortal().ready());
     const char* oldBus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
     const std::string savedBus = oldBus ? oldBus : "";
-    setenv("DBUS_SESSION_BUS_ADDRESS", s_bus->address().c_str(), 1);
+    setenv("DBUS_SESSION_BUS_ADDRESS", busAddress().c_str(), 1);
     setenv("WAYLAND_DISPLAY", "wayland-for-this-test", 1);
     auto key = watchPushToTalkKey("Pause", presses.handler(), error);
     unsetenv("WAYLAND_DISPLAY");

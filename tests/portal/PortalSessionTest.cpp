@@ -4,8 +4,7 @@
 
 #include "actions/TSendKey.h"
 #include "actions/portal/PortalDesktopSession.h"
-#include "tests/portal/FakePortal.h"
-#include "tests/portal/PrivateBus.h"
+#include "tests/portal/FakePortalTest.h"
 
 #include <gtest/gtest.h>
 
@@ -21,24 +20,14 @@ namespace {
 
 using test::FakePortal;
 using test::FakePortalConfig;
-using test::PrivateBus;
 using namespace std::chrono_literals;
 using Keys = std::vector<std::pair<int, int>>;
 
-class PortalSession : public ::testing::Test {
+class PortalSession : public test::FakePortalTest {
 protected:
-    static void SetUpTestSuite() { s_bus = new PrivateBus; }
-    static void TearDownTestSuite()
+    void setUpWithBus() override
     {
-        delete s_bus;
-        s_bus = nullptr;
-    }
-
-    void SetUp() override
-    {
-        if (s_bus->address().empty())
-            GTEST_SKIP() << "dbus-daemon is not installed or did not start";
-        options.busAddress = s_bus->address();
+        options.busAddress = busAddress();
         options.warmUp = 0ms;
         options.consentTimeout = 5s;
         options.onAskingConsent = [this](const std::string& line) { asked.push_back(line); };
@@ -48,9 +37,7 @@ protected:
 
     std::unique_ptr<PortalDesktopSession> open(FakePortalConfig config = {})
     {
-        portal.reset();  // one portal owns the name at a time
-        portal = std::make_unique<FakePortal>(s_bus->address(), config);
-        EXPECT_TRUE(portal->ready());
+        startPortal(config);
         return openPortalDesktopSession(options, whyNot);
     }
 
@@ -62,15 +49,11 @@ protected:
         return out;
     }
 
-    static PrivateBus* s_bus;
     PortalOptions options;
-    std::unique_ptr<FakePortal> portal;
     std::string whyNot;
     std::vector<std::string> asked;
     std::optional<std::string> storedToken;
 };
-
-PrivateBus* PortalSession::s_bus = nullptr;
 
 TEST_F(PortalSession, StartsOneSessionThroughTheRequestHandshake)
 {
@@ -135,8 +118,7 @@ TEST_F(PortalSession, BackEndEntryKeepsTheTokenAndShowsConsentThroughTheProgram)
 
     FakePortalConfig config;
     config.screenCast = false;  // the pointer then works on the program's screen size
-    portal = std::make_unique<FakePortal>(s_bus->address(), config);
-    ASSERT_TRUE(portal->ready());
+    ASSERT_TRUE(startPortal(config).ready());
     PortalOptions base = options;
     base.onAskingConsent = nullptr;
     base.onRestoreToken = nullptr;
