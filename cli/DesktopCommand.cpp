@@ -40,12 +40,19 @@ std::string describeDesktop(const OpenedDesktop& desktop)
     return text;
 }
 
-int desktopCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream&)
+std::function<void(const std::string&)> statusLineTo(std::ostream& err)
+{
+    return [&err](const std::string& line) { err << line << '\n' << std::flush; };
+}
+
+int desktopCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     const CommandLine parsed(args, {}, {});
     if (!parsed.positional().empty())
         throw UsageError("desktop takes no arguments");
-    const OpenedDesktop desktop = openDesktopSession();
+    DesktopHost host;
+    host.showStatus = statusLineTo(err);
+    const OpenedDesktop desktop = openDesktopSession(host);
     out << describeDesktop(desktop);
     return desktop.session ? 0 : 1;
 }

@@ -14,6 +14,7 @@
 #include "actions/RecordingKeyInjector.h"
 #include "cli/AudioInput.h"
 #include "cli/Commands.h"
+#include "cli/DesktopCommand.h"
 #include "cli/DryRunDesktop.h"
 #include "cli/Json.h"
 #include "cli/MouseTimerPump.h"
@@ -120,6 +121,7 @@ int runCommand(const Args& argv, std::ostream& out, std::ostream& err)
     serviceOptions.recordingDesktop = dryRun;
     serviceOptions.launcher = dryRun ? &recordedLauncher : nullptr;
     serviceOptions.recordedScreen = kDryRunScreen;
+    serviceOptions.desktopHost.showStatus = statusLineTo(err);
     ActionServices services(serviceOptions);
     RecordingKeyInjector& recordedKeys = services.recordedKeys();
     SilentSoundPlayer silentSound;

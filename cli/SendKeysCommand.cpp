@@ -1,6 +1,7 @@
 #include "cli/SendKeysCommand.h"
 
 #include "actions/ActionServices.h"
+#include "cli/DesktopCommand.h"
 #include "actions/RecordingKeyInjector.h"
 #include "actions/TSendKey.h"
 
@@ -39,6 +40,7 @@ int sendKeysCommand(const std::vector<std::string>& args, std::ostream& out, std
 
     ActionServices::Options options;
     options.recordingDesktop = dryRun;
+    options.desktopHost.showStatus = cli::statusLineTo(err);
     ActionServices services(options);
     if (!dryRun && services.recording()) {
         err << services.desktopFailure() << '\n';

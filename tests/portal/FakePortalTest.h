@@ -7,10 +7,39 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace larkspur::test {
+
+// Sets (or, with nullopt, removes) an environment variable for the scope.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const std::optional<std::string>& value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        if (value)
+            setenv(name, value->c_str(), 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnvironment()
+    {
+        if (m_old)
+            setenv(m_name.c_str(), m_old->c_str(), 1);
+        else
+            unsetenv(m_name.c_str());
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_old;
+};
 
 class FakePortalTest : public ::testing::Test {
 protected:

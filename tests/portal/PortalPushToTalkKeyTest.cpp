@@ -150,16 +150,12 @@ TEST_F(PortalPushToTalk, RefusalsSayWhatToDoInstead)
 TEST_F(PortalPushToTalk, AWaylandSessionWatchesTheKeyThroughThePortal)
 {
     ASSERT_TRUE(startPortal().ready());
-    const char* oldBus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-    const std::string savedBus = oldBus ? oldBus : "";
-    setenv("DBUS_SESSION_BUS_ADDRESS", busAddress().c_str(), 1);
-    setenv("WAYLAND_DISPLAY", "wayland-for-this-test", 1);
-    auto key = watchPushToTalkKey("Pause", presses.handler(), error);
-    unsetenv("WAYLAND_DISPLAY");
-    if (oldBus)
-        setenv("DBUS_SESSION_BUS_ADDRESS", savedBus.c_str(), 1);
-    else
-        unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    std::unique_ptr<PushToTalkKey> key;
+    {
+        const test::ScopedEnvironment bus("DBUS_SESSION_BUS_ADDRESS", busAddress());
+        const test::ScopedEnvironment wayland("WAYLAND_DISPLAY", "wayland-for-this-test");
+        key = watchPushToTalkKey("Pause", presses.handler(), error);
+    }
     ASSERT_TRUE(key) << error;
     ASSERT_EQ(portal->calls("BindShortcuts").size(), 1u);
     EXPECT_EQ(portal->calls("BindShortcuts")[0].options.at("push-to-talk.preferred_trigger"), "Pause");

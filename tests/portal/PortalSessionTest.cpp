@@ -3,6 +3,7 @@
 // the encoding of keysym and pointer calls as the portal receives them.
 
 #include "actions/TSendKey.h"
+#include "cli/DesktopCommand.h"
 #include "actions/portal/PortalDesktopSession.h"
 #include "tests/portal/FakePortalTest.h"
 
@@ -13,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <thread>
 
 namespace larkspur {
@@ -287,6 +289,21 @@ TEST_F(PortalSession, ASessionTheDesktopEndsSendsNothingMoreAndSaysSo)
     session->pointer().button(MouseButton::Left, true);
     session.reset();
     EXPECT_EQ(portal->calls().size(), before);  // no keys, no click, no Close of a closed session
+}
+
+// larkspur-cli on such a desktop says on its error stream, at once, that the
+// desktop waits for the user, and then which back end it uses.
+TEST_F(PortalSession, TheCommandLineToolSaysWhenTheDesktopAsksForConsent)
+{
+    ASSERT_TRUE(startPortal().ready());
+    const test::ScopedEnvironment bus("DBUS_SESSION_BUS_ADDRESS", busAddress());
+    const test::ScopedEnvironment wayland("WAYLAND_DISPLAY", "no-such-wayland-display");
+    const test::ScopedEnvironment x11("DISPLAY", std::nullopt);
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(cli::desktopCommand({}, out, err), 0) << err.str();
+    EXPECT_NE(err.str().find("Waiting for the desktop: allow Larkspur QTX 98"), std::string::npos) << err.str();
+    EXPECT_NE(out.str().find("back end: portal"), std::string::npos) << out.str();
 }
 
 } // namespace
