@@ -18,8 +18,13 @@ ActionServices::ActionServices(Options options)
 {
     if (!options.recordingDesktop) {
         m_openDesktop = options.openDesktop ? std::move(options.openDesktop)
-                                            : [host = options.desktopHost] { return openDesktopSession(host); };
+                                            : [](const DesktopHost& host) { return openDesktopSession(host); };
     }
+    m_host = std::move(options.desktopHost);
+    m_host.cancelled = [this, alsoWhen = std::move(m_host.cancelled)] {
+        return m_closing.load() || (alsoWhen && alsoWhen());
+    };
+    m_onDesktopOpened = std::move(options.onDesktopOpened);
     if (!options.openDesktopLater)
         openDesktop();
     m_launcher = options.launcher;
@@ -35,15 +40,39 @@ ActionServices::ActionServices(Options options)
     m_goToWeb->setBrowserState(TBrowserState::gwMaximized);
 }
 
-ActionServices::~ActionServices() = default;
+ActionServices::~ActionServices()
+{
+    m_closing = true;
+    if (m_opening.joinable())
+        m_opening.join();
+}
 
 void ActionServices::openDesktop() const
 {
+    if (m_opening.joinable()) {
+        m_opening.join();
+        m_opened = std::move(m_openedInBackground);
+        return;
+    }
     if (m_desktopAsked)
         return;
     m_desktopAsked = true;
     if (m_openDesktop)
-        m_opened = m_openDesktop();
+        m_opened = m_openDesktop(m_host);
+}
+
+void ActionServices::openDesktopInBackground()
+{
+    if (m_desktopAsked)
+        return;
+    m_desktopAsked = true;
+    if (!m_openDesktop)
+        return;
+    m_opening = std::thread([this] {
+        m_openedInBackground = m_openDesktop(m_host);
+        if (m_onDesktopOpened)
+            m_onDesktopOpened();
+    });
 }
 
 DesktopSession* ActionServices::desktop() const

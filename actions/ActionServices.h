@@ -11,10 +11,12 @@
 #include "actions/RecordingKeyInjector.h"
 #include "actions/UsKeyboardLayout.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 namespace larkspur {
 
@@ -40,16 +42,17 @@ public:
         ProcessLauncher* launcher = nullptr;
         // The screen the recording pointer moves on.
         ScreenPoint recordedScreen{1024, 768};
-        // Null: openDesktopSession() on this machine's desktop.
-        std::function<OpenedDesktop()> openDesktop;
+        // Null: openDesktopSession(host) on this machine's desktop.
+        std::function<OpenedDesktop(const DesktopHost& host)> openDesktop;
         // What the program offers the desktop back ends: values kept across
         // starts (the portal's consent), the status window, the screen size.
         DesktopHost desktopHost;
-        // The desktop is opened at openDesktop() or at its first use,
-        // whichever comes first, instead of at once: the program shows its
-        // window first, so the line a desktop shows while it asks the user
-        // for consent can be seen.
+        // The desktop is opened by openDesktop() or openDesktopInBackground(),
+        // or at its first use, instead of at once.
         bool openDesktopLater = false;
+        // Called on the opening thread when a desktop opened in the
+        // background is ready, or none could be.
+        std::function<void()> onDesktopOpened;
     };
 
     explicit ActionServices(Options options);
@@ -57,9 +60,14 @@ public:
     ActionServices(const ActionServices&) = delete;
     ActionServices& operator=(const ActionServices&) = delete;
 
-    // Opens the desktop now unless it is open already (or being opened: a
-    // call made meanwhile, from inside a back end's wait, gets no desktop).
+    // Opens the desktop now unless it is open already; waits for one being
+    // opened in the background.
     void openDesktop() const;
+    // Opens the desktop on a thread of its own, so the program goes on while
+    // a desktop asks the user for consent (the portal). The first use of the
+    // desktop, or the end of these services, waits for it; the end tells a
+    // back end still waiting for the user to give up.
+    void openDesktopInBackground();
     // Null when keys and pointer are recorded (asked for, or no desktop).
     DesktopSession* desktop() const;
     bool recording() const { return !desktop(); }
@@ -90,8 +98,13 @@ public:
     std::optional<std::string> missingDesktopReport(const DispatchReport& report);
 
 private:
-    std::function<OpenedDesktop()> m_openDesktop;  // null: keys and pointer are recorded
-    mutable bool m_desktopAsked = false;
+    std::function<OpenedDesktop(const DesktopHost&)> m_openDesktop;  // null: keys and pointer are recorded
+    DesktopHost m_host;
+    std::function<void()> m_onDesktopOpened;
+    std::atomic<bool> m_closing{false};
+    mutable bool m_desktopAsked = false;  // also while one is opened in the background
+    mutable std::thread m_opening;
+    mutable OpenedDesktop m_openedInBackground;  // written by m_opening until it is joined
     mutable OpenedDesktop m_opened;
     DeferredDesktop m_deferred;
     UsKeyboardLayout m_usLayout;

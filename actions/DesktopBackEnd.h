@@ -49,6 +49,9 @@ struct DesktopHost {
     std::function<void(const std::string& line)> showStatus;
     // The screen as the program sees it, for back ends that cannot ask.
     std::optional<ScreenPoint> screenSize;
+    // True once nobody waits for the desktop any more (the program is
+    // closing): a back end waiting for the user's answer gives up.
+    std::function<bool()> cancelled;
 };
 
 struct DesktopBackEndEntry {

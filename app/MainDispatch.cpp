@@ -58,6 +58,14 @@ MainDispatch::MainDispatch(TMainFrm& window, Options options) : m_window(window)
     serviceOptions.recordedScreen = screenSize();
     serviceOptions.desktopHost = desktopHost(window);
     serviceOptions.openDesktopLater = options.openDesktopLater;
+    serviceOptions.onDesktopOpened = [&window] {
+        // A line the desktop left in the strip goes the usual way now.
+        QMetaObject::invokeMethod(&window, [&window] {
+            TRecFrm& strip = window.statusWindow();
+            if (strip.isVisible() && strip.Label1()->text().contains(QLatin1String("Waiting for the desktop")))
+                strip.showNote(strip.Label1()->text().trimmed(), false);
+        }, Qt::QueuedConnection);
+    };
     m_services = std::make_unique<ActionServices>(serviceOptions);
     SoundPlayer* sound = options.sound;
     if (!sound) {
@@ -92,13 +100,13 @@ DesktopHost MainDispatch::desktopHost(TMainFrm& window)
         QSettings settings = programOptions();
         settings.setValue(desktopKey(key), QString::fromStdString(value));
     };
+    // Back ends speak from the thread that opens the desktop: the line is
+    // shown on the window's thread, and stays until the desktop is open.
     host.showStatus = [&window](const std::string& line) {
         qInfo().noquote() << QString::fromStdString(line);
-        // The back end waits for the user's answer as soon as this returns:
-        // the line is drawn first, and stays until the strip's own timer
-        // hides it after the answer.
-        window.statusWindow().showNote(QString::fromStdString(line), false);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QMetaObject::invokeMethod(&window, [&window, text = QString::fromStdString(line)] {
+            window.statusWindow().showNote(text, true);
+        }, Qt::QueuedConnection);
     };
     return host;
 }

@@ -29,8 +29,9 @@ public:
         ProcessLauncher* launcher = nullptr;
         // Null: sound files of actions play on the default ALSA device.
         SoundPlayer* sound = nullptr;
-        // The desktop is opened by openDesktop() (once the window shows) or
-        // at the first action, not while the window is being built.
+        // The desktop is opened by openDesktopInBackground() (once the
+        // window shows) or at the first action, not while the window is
+        // being built.
         bool openDesktopLater = false;
     };
 
@@ -55,9 +56,10 @@ public:
     const RecordingKeyInjector& recordedKeys() const { return m_services->recordedKeys(); }
     // The desktop session in use, null when recording.
     DesktopSession* desktop() const { return m_services->desktop(); }
-    // Opens the desktop unless that was done already. A desktop that asks
-    // the user for consent first shows its line in the status window.
-    void openDesktop() { m_services->openDesktop(); }
+    // Opens the desktop on a thread of its own unless that was done already:
+    // a desktop that asks the user for consent shows its line in the status
+    // window meanwhile, and the first action waits for the answer.
+    void openDesktopInBackground() { m_services->openDesktopInBackground(); }
 
     // DispatchShell
     int confidencePointer() override;

@@ -185,9 +185,9 @@ public:
     TRecFrm& statusWindow() { return *m_recFrm; }
     PushToTalkControl& pushToTalk() { return *m_pushToTalk; }
     RecognitionDispatch& dispatch();
-    // Opens the desktop the actions reach, once the window is on screen (a
-    // desktop that asks for consent says so in the status window); the first
-    // action opens it otherwise.
+    // Starts opening the desktop the actions reach, once the window is on
+    // screen (a desktop that asks for consent says so in the status window
+    // meanwhile); the first action waits for it.
     void openDesktop();
     MainDispatch& dispatchShell() { return *m_dispatch; }
     MainWindowState& state() { return m_state; }

@@ -60,7 +60,7 @@ RecognitionDispatch& TMainFrm::dispatch()
 
 void TMainFrm::openDesktop()
 {
-    m_dispatch->openDesktop();
+    m_dispatch->openDesktopInBackground();
 }
 
 void TMainFrm::ForgetLaunchedPrograms()

@@ -74,7 +74,11 @@ TableLock::TableLock(const std::string& path, std::chrono::milliseconds wait) : 
         // The holder before us may have replaced (or removed) the file.
         if (sameFile(fd, path)) {
             m_fd = fd;
-            m_created = created;
+            // Another program's lock may have made the empty file and not yet
+            // locked it when this one did: an empty file is a new table, not
+            // one to read (reading it would find no recordings to keep).
+            struct stat now {};
+            m_created = created || (::fstat(fd, &now) == 0 && now.st_size == 0);
             return;
         }
         ::close(fd);

@@ -23,7 +23,9 @@ public:
     TableLock(const TableLock&) = delete;
     TableLock& operator=(const TableLock&) = delete;
 
-    // True when the table did not exist and this lock made it (empty).
+    // True when the table did not exist and this lock made it, or it was
+    // the empty file another program's lock had just made: either way a new
+    // table, empty.
     bool createdTable() const { return m_created; }
 
     // $LARKSPUR_TABLE_LOCK_WAIT_MS when set to a number, else 5 seconds.

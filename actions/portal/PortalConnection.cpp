@@ -175,7 +175,8 @@ std::optional<sdbus::Results> PortalConnection::request(const char* interface, c
                                                         std::chrono::milliseconds wait, std::string& whyNot)
 {
     static const sdbus::RequestTexts texts{"The desktop's remote-control portal failed at", kRefused, kNoAnswer};
-    return m_requester.request(interface, method, leading, std::move(options), wait, texts, whyNot, &m_closed);
+    return m_requester.request(interface, method, leading, std::move(options), wait, texts, whyNot, &m_closed,
+                               m_options.cancelled);
 }
 
 int PortalConnection::onClosed(sd_bus_message*, void* self, sd_bus_error*)

@@ -124,6 +124,8 @@ PortalOptions portalOptionsFor(const DesktopHost& host, PortalOptions base)
         base.onAskingConsent = host.showStatus;
     if (host.screenSize)
         base.fallbackScreenSize = *host.screenSize;
+    if (host.cancelled)
+        base.cancelled = host.cancelled;
     return base;
 }
 

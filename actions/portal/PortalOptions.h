@@ -33,6 +33,9 @@ struct PortalOptions {
     // Called with one line for the status window just before the desktop
     // may show its consent dialog (the call then waits for the user).
     std::function<void(const std::string&)> onAskingConsent;
+    // Polled while waiting for the desktop: true ends the wait (the
+    // request is withdrawn) as if nobody had answered.
+    std::function<bool()> cancelled;
     // Called after every successful start with the token to store in place
     // of the old one; empty when the desktop gave none.
     std::function<void(const std::string&)> onRestoreToken;

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace larkspur::sdbus {
@@ -52,7 +53,7 @@ std::string PortalRequester::nextToken(const char* kind)
 std::optional<Results> PortalRequester::request(const char* interface, const char* method, const Leading& leading,
                                                 Dictionary options, std::chrono::milliseconds wait,
                                                 const RequestTexts& texts, std::string& whyNot,
-                                                const bool* sessionClosed)
+                                                const bool* sessionClosed, const std::function<bool()>& cancelled)
 {
     const std::string failed = texts.failedAt + " " + method;
     if (!usable()) {
@@ -114,14 +115,16 @@ std::optional<Results> PortalRequester::request(const char* interface, const cha
             return std::nullopt;
         }
         const auto now = std::chrono::steady_clock::now();
-        if (now >= deadline) {
+        if (now >= deadline || (cancelled && cancelled())) {
             Error closeError;
             sd_bus_call_method(m_bus, kPortalService, requestPath.c_str(), kRequest, "Close", closeError.get(),
                                nullptr, "");
             whyNot = texts.noAnswer;
             return std::nullopt;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
+        if (cancelled)
+            left = std::min(left, std::chrono::milliseconds(100));
         r = sd_bus_wait(m_bus, microseconds(left + std::chrono::milliseconds(1)));
         if (r < 0) {
             whyNot = failed + " (" + std::strerror(-r) + ").";

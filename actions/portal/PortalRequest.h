@@ -40,10 +40,12 @@ public:
     // Calls interface.method(leading..., options + handle_token) on the
     // portal and waits up to `wait` for its Response. nullopt with whyNot
     // set on any failure, a refusal (code 1), or when *sessionClosed turns
-    // true meanwhile.
+    // true meanwhile. `cancelled`, polled at least every 100 ms, withdraws the
+    // request as if nobody had answered.
     std::optional<Results> request(const char* interface, const char* method, const Leading& leading,
                                    Dictionary options, std::chrono::milliseconds wait, const RequestTexts& texts,
-                                   std::string& whyNot, const bool* sessionClosed = nullptr);
+                                   std::string& whyNot, const bool* sessionClosed = nullptr,
+                                   const std::function<bool()>& cancelled = {});
 
 private:
     sd_bus* m_bus;

@@ -12,9 +12,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <future>
 #include <map>
 #include <set>
 #include <sstream>
+#include <thread>
 
 namespace larkspur {
 namespace {
@@ -311,7 +314,8 @@ ActionServices::Options servicesWith(std::function<OpenedDesktop()> open, test::
 {
     ActionServices::Options o;
     o.launcher = &launcher;
-    o.openDesktop = std::move(open);
+    if (open)
+        o.openDesktop = [open = std::move(open)](const DesktopHost&) { return open(); };
     return o;
 }
 
@@ -353,55 +357,83 @@ TEST(ActionServices, KeysGoToTheOpenedDesktopOrToTheRecorder)
     EXPECT_TRUE(recording.recording());
 }
 
-// The program builds its services before its window shows, and asks for the
-// desktop only afterwards (a portal may ask the user first) or at the first
-// action, whichever comes first; once, whatever happens meanwhile.
-TEST(ActionServices, ADesktopOpenedLaterIsOpenedOnceAtItsFirstUse)
+// The program builds its services before its window shows, and then opens
+// the desktop on a thread of its own, since a portal waits for the user's
+// consent; an action meanwhile waits for the desktop, and closing the
+// program tells a back end still waiting to give up.
+TEST(ActionServices, ADesktopOpenedInTheBackgroundIsWaitedForAtItsFirstUse)
 {
     test::FakeLauncher launcher;
-    int opened = 0;
+    std::atomic<int> opened{0};
+    std::promise<void> userAnswers;
+    std::shared_future<void> answer = userAnswers.get_future().share();
     NamedSession* session = nullptr;
-    ActionServices* services = nullptr;
-    bool desktopWhileOpening = true;
-    ActionServices::Options later = servicesWith(
+    std::atomic<bool> toldReady{false};
+    ActionServices::Options later = servicesWith({}, launcher);
+    later.openDesktop = [&](const DesktopHost&) {
+        ++opened;
+        answer.wait();
+        OpenedDesktop d;
+        auto s = std::make_unique<NamedSession>("portal");
+        session = s.get();
+        d.session = std::move(s);
+        return d;
+    };
+    later.onDesktopOpened = [&] { toldReady = true; };
+    later.openDesktopLater = true;
+    {
+        ActionServices services(later);
+        EXPECT_EQ(opened, 0);
+        services.openDesktopInBackground();
+        services.openDesktopInBackground();
+        std::thread user([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            userAnswers.set_value();
+        });
+        TSendKey::clearPendingModifiers();
+        services.sendKeys().SendKeys("a");  // waits for the answer
+        user.join();
+        EXPECT_EQ(opened, 1);
+        ASSERT_NE(session, nullptr);
+        EXPECT_EQ(session->keys.events().size(), 2u) << "the key sent meanwhile reaches the desktop";
+        EXPECT_TRUE(toldReady);
+        services.pointer().button(MouseButton::Left, true);
+        EXPECT_EQ(session->mouse.buttons.size(), 1u);
+        EXPECT_EQ(opened, 1);
+    }
+
+    // Closed while the desktop still waits for the user: the back end is
+    // told to give up, and closing does not hang.
+    ActionServices::Options waiting = servicesWith({}, launcher);
+    std::atomic<bool> gaveUp{false};
+    waiting.openDesktop = [&](const DesktopHost& host) {
+        while (!host.cancelled())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        gaveUp = true;
+        return OpenedDesktop{};
+    };
+    waiting.openDesktopLater = true;
+    {
+        ActionServices services(waiting);
+        services.openDesktopInBackground();
+    }
+    EXPECT_TRUE(gaveUp);
+
+    // Without the background, the first use opens it, once.
+    opened = 0;
+    ActionServices::Options onFirstUse = servicesWith(
         [&] {
             ++opened;
-            // An action that comes in while the desktop is being asked (the
-            // program draws its status line meanwhile) finds no desktop yet,
-            // and does not ask a second time.
-            desktopWhileOpening = services->desktop() != nullptr;
-            OpenedDesktop d;
-            auto s = std::make_unique<NamedSession>("portal");
-            session = s.get();
-            d.session = std::move(s);
-            return d;
+            return OpenedDesktop{};
         },
         launcher);
-    later.openDesktopLater = true;
-    ActionServices lazy(later);
-    services = &lazy;
+    onFirstUse.openDesktopLater = true;
+    ActionServices lazy(onFirstUse);
     EXPECT_EQ(opened, 0);
-
-    TSendKey::clearPendingModifiers();
-    lazy.sendKeys().SendKeys("a");
-    EXPECT_EQ(opened, 1);
-    EXPECT_FALSE(desktopWhileOpening);
-    ASSERT_NE(session, nullptr);
-    EXPECT_EQ(session->keys.events().size(), 2u) << "the key that opened the desktop reaches it";
+    lazy.sendKeys().SendKeys("b");
     lazy.openDesktop();
-    lazy.pointer().button(MouseButton::Left, true);
     EXPECT_EQ(opened, 1);
-    EXPECT_EQ(session->mouse.buttons.size(), 1u);
-    EXPECT_FALSE(lazy.recording());
-
-    // Opened on request before any action, as the program does once its window shows.
-    opened = 0;
-    ActionServices early(later);
-    services = &early;
-    early.openDesktop();
-    EXPECT_EQ(opened, 1);
-    early.sendKeys().SendKeys("b");
-    EXPECT_EQ(opened, 1);
+    EXPECT_TRUE(lazy.recording());
 }
 
 TEST(ActionServices, MissingDesktopIsReportedOnceAtTheFirstKeyOrMouseAction)

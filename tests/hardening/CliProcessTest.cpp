@@ -155,6 +155,7 @@ TEST_F(CliProcess, TwoTrainsIntoOneTableAtOnceKeepBothPhrases)
         ASSERT_EQ(run(cli({"dump", table})).code, 0);
         EXPECT_EQ(countOf(out(), "\"phrase\":\"alpha\""), 1) << out();
         EXPECT_EQ(countOf(out(), "\"phrase\":\"bravo\""), 1) << out();
+        ASSERT_TRUE(fs::exists(dir.file("t.LK+"))) << "a: " << err("a") << "\nb: " << err("b");
         EXPECT_EQ(fs::file_size(dir.file("t.LK+")), 2u * kSampleRecordSize);
     }
 }

@@ -237,6 +237,13 @@ TEST(TableLockTest, ASecondHolderWaitsBoundedThenFailsWithAPlainMessage)
     waiter.join();
     EXPECT_TRUE(fs::exists(table)) << "a saved table is never removed";
 
+    // The empty file another program's lock has just made, and not locked
+    // yet, is a new table: reading it as one would lose the recordings of
+    // both programs' voice commands.
+    const std::string placeholder = dir.file("q.EAR");
+    std::ofstream{placeholder};
+    EXPECT_TRUE(TableLock(placeholder, 0ms).createdTable());
+
     ASSERT_EQ(::mkfifo(dir.file("p.EAR").c_str(), 0600), 0);
     EXPECT_THROW(TableLock(dir.file("p.EAR"), 0ms), EInOutError);
 }

@@ -175,7 +175,7 @@ TEST_F(PortalSession, RefusedConsentIsACleanErrorAndClosesTheSession)
     EXPECT_FALSE(storedToken.has_value());  // nothing started: the stored token stays
 }
 
-TEST_F(PortalSession, ConsentNeverGivenEndsAfterTheTimeoutAndWithdrawsTheRequest)
+TEST_F(PortalSession, ConsentNeverGivenEndsAfterTheTimeoutOrAtCloseAndWithdrawsTheRequest)
 {
     FakePortalConfig config;
     config.answerStart = false;
@@ -188,6 +188,15 @@ TEST_F(PortalSession, ConsentNeverGivenEndsAfterTheTimeoutAndWithdrawsTheRequest
     ASSERT_EQ(start.size(), 1u);
     ASSERT_EQ(closed.size(), 1u);
     EXPECT_EQ(closed[0].path.substr(closed[0].path.rfind('/') + 1), start[0].options.at("handle_token"));
+
+    // The program closing while the desktop still asks ends the wait as
+    // soon, long before the time the user has to answer.
+    options.consentTimeout = 60s;
+    const auto asked = std::chrono::steady_clock::now();
+    options.cancelled = [asked] { return std::chrono::steady_clock::now() - asked > 200ms; };
+    EXPECT_FALSE(open(config));
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 5s);
+    EXPECT_EQ(portal->calls("Request.Close").size(), 1u);
 }
 
 TEST_F(PortalSession, NoPortalOnTheBusIsSaidPlainly)
