@@ -3,6 +3,7 @@
 // cpu_per_wall, CPU seconds spent per second of wall time; a loop that sleeps
 // between blocks keeps it near zero, one that spins keeps it near one.
 
+#include "engine/CaptureConverter.h"
 #include "engine/CaptureDevice.h"
 #include "engine/EngineTypes.h"
 #include "engine/FileCaptureDevice.h"
@@ -76,6 +77,28 @@ void BM_RealTimeFileListeningCpu(benchmark::State& state)
     }
 }
 BENCHMARK(BM_RealTimeFileListeningCpu)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The live capture's conversion of one second of a sound server's 48000 Hz
+// stream, fed a period (one block's worth) at a time: the time per iteration
+// over one second is the share of a core it costs while listening.
+void BM_ConvertOneSecondAt48k(benchmark::State& state)
+{
+    std::vector<int16_t> second(48000);
+    for (size_t i = 0; i < second.size(); ++i)
+        second[i] = static_cast<int16_t>((i * 7919) % 2001) - 1000;
+    CaptureConverter converter(48000);
+    std::vector<uint8_t> out;
+    constexpr size_t kPeriod = 5747;
+    for (auto _ : state) {
+        for (size_t at = 0; at < second.size(); at += kPeriod) {
+            out.clear();
+            converter.convert(std::span<const int16_t>(second.data() + at, std::min(kPeriod, second.size() - at)), out);
+            benchmark::DoNotOptimize(out.data());
+        }
+    }
+    state.counters["core_share"] = benchmark::Counter(1.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ConvertOneSecondAt48k)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace larkspur

@@ -1,12 +1,14 @@
 #include "engine/AlsaCaptureDevice.h"
 
 #include "engine/AlsaHandles.h"
+#include "engine/CaptureConverter.h"
 #include "engine/EngineTypes.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <deque>
+#include <optional>
 #include <poll.h>
 #include <utility>
 #include <vector>
@@ -21,8 +23,33 @@ constexpr snd_pcm_uframes_t kPeriodFrames = kBlockLength;
 constexpr snd_pcm_uframes_t kBufferFrames = kBlockLength * 8;
 // Consecutive overruns recovered from in one read pass before giving up.
 constexpr int kMaxRecoveriesPerPass = 4;
+// The rate sound servers run at; a card's own rate nearest to it otherwise.
+constexpr unsigned kConvertedRate = 48000;
 
-int configure(snd_pcm_t* pcm, snd_pcm_uframes_t& periodFrames)
+// A sound server's PCM accepts any format and converts inside; a card or a
+// file that offers 8-bit mono 11025 Hz itself delivers it unconverted.
+// Nothing when the PCM cannot be opened as it is (the plug layer may still
+// open it; the choice is made again next time).
+std::optional<CaptureFormat> chooseFormat(const std::string& pcmName)
+{
+    alsa::PcmHandle raw;
+    if (alsa::openPcm(raw, pcmName, SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK) < 0)
+        return std::nullopt;
+    if (snd_pcm_type(raw.get()) == SND_PCM_TYPE_IOPLUG)
+        return CaptureFormat::Converted;
+    snd_pcm_hw_params_t* rawHw = nullptr;
+    if (snd_pcm_hw_params_malloc(&rawHw) < 0)
+        return std::nullopt;
+    alsa::HwParams hw(rawHw);
+    if (snd_pcm_hw_params_any(raw.get(), hw.get()) < 0)
+        return std::nullopt;
+    const bool offersEightBit = snd_pcm_hw_params_test_format(raw.get(), hw.get(), SND_PCM_FORMAT_U8) == 0
+        && snd_pcm_hw_params_test_channels(raw.get(), hw.get(), 1) == 0
+        && snd_pcm_hw_params_test_rate(raw.get(), hw.get(), kSampleRate, 0) == 0;
+    return offersEightBit ? CaptureFormat::EightBit : CaptureFormat::Converted;
+}
+
+int configure(snd_pcm_t* pcm, CaptureFormat format, unsigned& rate, snd_pcm_uframes_t& periodFrames)
 {
     snd_pcm_hw_params_t* rawHw = nullptr;
     if (int r = snd_pcm_hw_params_malloc(&rawHw); r < 0)
@@ -32,17 +59,28 @@ int configure(snd_pcm_t* pcm, snd_pcm_uframes_t& periodFrames)
         return r;
     if (int r = snd_pcm_hw_params_set_access(pcm, hw.get(), SND_PCM_ACCESS_RW_INTERLEAVED); r < 0)
         return r;
-    if (int r = snd_pcm_hw_params_set_format(pcm, hw.get(), SND_PCM_FORMAT_U8); r < 0)
+    const bool converted = format == CaptureFormat::Converted;
+    if (int r = snd_pcm_hw_params_set_format(pcm, hw.get(), converted ? SND_PCM_FORMAT_S16 : SND_PCM_FORMAT_U8); r < 0)
         return r;
     if (int r = snd_pcm_hw_params_set_channels(pcm, hw.get(), 1); r < 0)
         return r;
-    if (int r = snd_pcm_hw_params_set_rate(pcm, hw.get(), kSampleRate, 0); r < 0)
-        return r;
-    snd_pcm_uframes_t period = kPeriodFrames;
     int dir = 0;
+    if (converted) {
+        rate = kConvertedRate;
+        if (int r = snd_pcm_hw_params_set_rate_near(pcm, hw.get(), &rate, &dir); r < 0)
+            return r;
+    } else {
+        rate = kSampleRate;
+        if (int r = snd_pcm_hw_params_set_rate(pcm, hw.get(), kSampleRate, 0); r < 0)
+            return r;
+    }
+    // A period is one of the engine's blocks, at the PCM's rate.
+    const snd_pcm_uframes_t blockFrames = (kPeriodFrames * rate + kSampleRate - 1) / kSampleRate;
+    snd_pcm_uframes_t period = blockFrames;
+    dir = 0;
     if (int r = snd_pcm_hw_params_set_period_size_near(pcm, hw.get(), &period, &dir); r < 0)
         return r;
-    snd_pcm_uframes_t bufferFrames = std::max(kBufferFrames, period * 4);
+    snd_pcm_uframes_t bufferFrames = std::max(kBufferFrames * rate / kSampleRate, period * 4);
     if (int r = snd_pcm_hw_params_set_buffer_size_near(pcm, hw.get(), &bufferFrames); r < 0)
         return r;
     if (int r = snd_pcm_hw_params(pcm, hw.get()); r < 0)
@@ -56,7 +94,7 @@ int configure(snd_pcm_t* pcm, snd_pcm_uframes_t& periodFrames)
     if (int r = snd_pcm_sw_params_current(pcm, sw.get()); r < 0)
         return r;
     // Poll wakes the loop once per block, not for every few frames.
-    if (int r = snd_pcm_sw_params_set_avail_min(pcm, sw.get(), kPeriodFrames); r < 0)
+    if (int r = snd_pcm_sw_params_set_avail_min(pcm, sw.get(), blockFrames); r < 0)
         return r;
     // Capture begins with start(), as the engine expects, not with the first read.
     snd_pcm_uframes_t boundary = 0;
@@ -96,6 +134,15 @@ int countCardCaptureDevices()
 
 struct AlsaCaptureDevice::Impl {
     std::string pcmName;
+    CaptureFormat requestedFormat = CaptureFormat::Automatic;
+    CaptureFormat format = CaptureFormat::EightBit;
+    unsigned rate = kSampleRate;
+    // Converted capture: 16-bit input read a period at a time, and the
+    // converted samples not yet copied into a buffer.
+    std::optional<CaptureConverter> converter;
+    std::vector<int16_t> input;
+    std::vector<uint8_t> pending;
+    size_t pendingRead = 0;
     alsa::PcmHandle pcm;
     std::deque<CaptureBuffer*> queue;
     std::vector<pollfd> pollFds;
@@ -145,6 +192,9 @@ struct AlsaCaptureDevice::Impl {
     // away; the next start() begins afresh).
     int drain()
     {
+        // Converted samples not yet delivered are as stale as the rest.
+        pending.clear();
+        pendingRead = 0;
         // Only what is there now: an unpaced PCM would never run dry.
         snd_pcm_sframes_t left = snd_pcm_avail(pcm.get());
         if (left == -EPIPE)
@@ -153,8 +203,19 @@ struct AlsaCaptureDevice::Impl {
             return static_cast<int>(-left);
         std::array<uint8_t, kBlockLength> scratch;
         while (left > 0) {
-            const auto wanted = std::min<snd_pcm_uframes_t>(static_cast<snd_pcm_uframes_t>(left), scratch.size());
-            const snd_pcm_sframes_t got = snd_pcm_readi(pcm.get(), scratch.data(), wanted);
+            snd_pcm_sframes_t got = 0;
+            if (converter) {
+                // Through the converter, so its filter goes on from the right samples.
+                const auto wanted = std::min<snd_pcm_uframes_t>(static_cast<snd_pcm_uframes_t>(left), input.size());
+                got = snd_pcm_readi(pcm.get(), input.data(), wanted);
+                if (got > 0) {
+                    converter->convert(std::span<const int16_t>(input.data(), static_cast<size_t>(got)), pending);
+                    pending.clear();
+                }
+            } else {
+                const auto wanted = std::min<snd_pcm_uframes_t>(static_cast<snd_pcm_uframes_t>(left), scratch.size());
+                got = snd_pcm_readi(pcm.get(), scratch.data(), wanted);
+            }
             if (got == -EAGAIN || got == 0 || got == -EPIPE)
                 return 0;
             if (got < 0)
@@ -162,6 +223,31 @@ struct AlsaCaptureDevice::Impl {
             left -= got;
         }
         return 0;
+    }
+
+    // Copies converted samples into the front buffer.
+    bool deliverPending()
+    {
+        CaptureBuffer& buffer = *queue.front();
+        const size_t count = std::min(pending.size() - pendingRead,
+                                      static_cast<size_t>(buffer.length - buffer.bytesRecorded));
+        std::copy_n(pending.begin() + static_cast<std::ptrdiff_t>(pendingRead), count, buffer.data + buffer.bytesRecorded);
+        pendingRead += count;
+        return record(buffer, static_cast<snd_pcm_sframes_t>(count));
+    }
+
+    // Counts samples placed in the front buffer; true when it became done.
+    bool record(CaptureBuffer& buffer, snd_pcm_sframes_t count)
+    {
+        if (buffer.bytesRecorded == 0)
+            buffer.streamPosition = framesRead;
+        buffer.bytesRecorded += static_cast<int>(count);
+        framesRead += count;
+        if (buffer.bytesRecorded < buffer.length)
+            return false;
+        buffer.done = true;
+        queue.pop_front();
+        return true;
     }
 
     // Reads whatever has arrived into the queued buffers, oldest first;
@@ -172,11 +258,20 @@ struct AlsaCaptureDevice::Impl {
         int recoveries = 0;
         while (pcm && started && !queue.empty()) {
             CaptureBuffer& buffer = *queue.front();
+            if (converter && pendingRead < pending.size()) {
+                completed = deliverPending() || completed;
+                continue;
+            }
             // A read never asks for more than a period: the calibration buffer
             // is larger than the device's whole ring.
-            const auto wanted
-                = std::min(static_cast<snd_pcm_uframes_t>(buffer.length - buffer.bytesRecorded), periodFrames);
-            const snd_pcm_sframes_t got = snd_pcm_readi(pcm.get(), buffer.data + buffer.bytesRecorded, wanted);
+            snd_pcm_sframes_t got = 0;
+            if (converter) {
+                got = snd_pcm_readi(pcm.get(), input.data(), periodFrames);
+            } else {
+                const auto wanted
+                    = std::min(static_cast<snd_pcm_uframes_t>(buffer.length - buffer.bytesRecorded), periodFrames);
+                got = snd_pcm_readi(pcm.get(), buffer.data + buffer.bytesRecorded, wanted);
+            }
             if (got == -EAGAIN || got == 0)
                 return completed;
             if (got == -EPIPE || got == -ESTRPIPE) {
@@ -195,24 +290,23 @@ struct AlsaCaptureDevice::Impl {
                 fail(static_cast<int>(got));
                 return true;
             }
-            if (buffer.bytesRecorded == 0)
-                buffer.streamPosition = framesRead;
-            buffer.bytesRecorded += static_cast<int>(got);
-            framesRead += got;
-            if (buffer.bytesRecorded >= buffer.length) {
-                buffer.done = true;
-                queue.pop_front();
-                completed = true;
+            if (converter) {
+                pending.clear();
+                pendingRead = 0;
+                converter->convert(std::span<const int16_t>(input.data(), static_cast<size_t>(got)), pending);
+                continue;
             }
+            completed = record(buffer, got) || completed;
         }
         return completed;
     }
 };
 
-AlsaCaptureDevice::AlsaCaptureDevice(std::string pcmName) : m_impl(std::make_unique<Impl>())
+AlsaCaptureDevice::AlsaCaptureDevice(std::string pcmName, CaptureFormat format) : m_impl(std::make_unique<Impl>())
 {
     alsa::quietLibraryErrors();
     m_impl->pcmName = std::move(pcmName);
+    m_impl->requestedFormat = format;
 }
 
 AlsaCaptureDevice::~AlsaCaptureDevice() = default;
@@ -236,10 +330,16 @@ int AlsaCaptureDevice::open()
     Impl& d = *m_impl;
     if (d.pcm)
         return EBUSY;
+    // Chosen once: asking costs a sound server connection of its own.
+    if (d.requestedFormat == CaptureFormat::Automatic)
+        d.requestedFormat = chooseFormat(d.pcmName).value_or(CaptureFormat::Automatic);
+    const CaptureFormat format
+        = d.requestedFormat == CaptureFormat::Automatic ? CaptureFormat::EightBit : d.requestedFormat;
     alsa::PcmHandle pcm;
     if (int r = alsa::openPcm(pcm, alsa::plugName(d.pcmName), SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK); r < 0)
         return -r;
-    if (int r = configure(pcm.get(), d.periodFrames); r < 0)
+    unsigned rate = kSampleRate;
+    if (int r = configure(pcm.get(), format, rate, d.periodFrames); r < 0)
         return -r;
     const int fdCount = snd_pcm_poll_descriptors_count(pcm.get());
     if (fdCount < 0)
@@ -248,6 +348,15 @@ int AlsaCaptureDevice::open()
     if (int r = snd_pcm_poll_descriptors(pcm.get(), d.pollFds.data(), static_cast<unsigned>(fdCount)); r < 0)
         return -r;
     d.pcm = std::move(pcm);
+    d.format = format;
+    d.rate = rate;
+    d.converter.reset();
+    d.pending.clear();
+    d.pendingRead = 0;
+    if (format == CaptureFormat::Converted) {
+        d.converter.emplace(static_cast<int>(rate));
+        d.input.assign(d.periodFrames, 0);
+    }
     d.started = false;
     d.running = false;
     d.overruns = 0;
@@ -302,6 +411,11 @@ int AlsaCaptureDevice::start()
     if (snd_pcm_state(d.pcm.get()) != SND_PCM_STATE_PREPARED) {
         if (int r = snd_pcm_prepare(d.pcm.get()); r < 0)
             return -r;
+    }
+    if (d.converter) {
+        d.converter->reset();
+        d.pending.clear();
+        d.pendingRead = 0;
     }
     if (int r = snd_pcm_start(d.pcm.get()); r < 0)
         return -r;
@@ -402,6 +516,16 @@ std::string AlsaCaptureDevice::errorText(int code)
 int AlsaCaptureDevice::overrunCount() const
 {
     return m_impl->overruns;
+}
+
+CaptureFormat AlsaCaptureDevice::format() const
+{
+    return m_impl->format;
+}
+
+int AlsaCaptureDevice::pcmRate() const
+{
+    return static_cast<int>(m_impl->rate);
 }
 
 } // namespace larkspur

@@ -5,6 +5,7 @@
 #include "engine/AlsaCaptureDevice.h"
 #include "engine/AlsaDeviceList.h"
 #include "engine/AlsaSoundPlayer.h"
+#include "engine/CaptureConverter.h"
 #include "engine/EngineTypes.h"
 #include "engine/MicrophoneMixer.h"
 #include "engine/WavFile.h"
@@ -17,8 +18,11 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <numbers>
 
 namespace larkspur {
 namespace {
@@ -29,11 +33,22 @@ protected:
     {
         m_input = test::rampSignal(40000);
         test::writeBytes(m_dir.file("mic.raw"), m_input);
+        // Three seconds of 16-bit speech-band tones at 48000 Hz, as a sound server delivers.
+        for (int i = 0; i < 3 * 48000; ++i) {
+            const double t = i / 48000.0;
+            m_input16.push_back(static_cast<int16_t>(std::lround(
+                9000.0 * std::sin(2 * std::numbers::pi * 440.0 * t) + 5000.0 * std::sin(2 * std::numbers::pi * 3900.0 * t))));
+        }
+        std::vector<uint8_t> bytes16(m_input16.size() * 2);
+        std::memcpy(bytes16.data(), m_input16.data(), bytes16.size());  // little-endian, as S16_LE
+        test::writeBytes(m_dir.file("mic16.raw"), bytes16);
         std::ofstream config(m_dir.file("asound.conf"));
         config << "</usr/share/alsa/alsa.conf>\n"
                << "pcm.fakemic {\n  type file\n  slave.pcm \"null\"\n  file \"/dev/null\"\n"
                << "  infile \"" << m_dir.file("mic.raw") << "\"\n  format \"raw\"\n"
                << "  hint {\n    show on\n    description \"Test microphone\"\n    ioid \"Input\"\n  }\n}\n"
+               << "pcm.fakemic16 {\n  type file\n  slave.pcm \"null\"\n  file \"/dev/null\"\n"
+               << "  infile \"" << m_dir.file("mic16.raw") << "\"\n  format \"raw\"\n}\n"
                << "pcm.fakespeaker {\n  type file\n  slave.pcm \"null\"\n"
                << "  file \"" << m_dir.file("speaker.raw") << "\"\n  format \"raw\"\n"
                << "  hint {\n    show on\n    description \"Test speaker\"\n    ioid \"Output\"\n  }\n}\n";
@@ -46,6 +61,7 @@ protected:
 
     test::TempDir m_dir;
     std::vector<uint8_t> m_input;
+    std::vector<int16_t> m_input16;
 };
 
 TEST_F(AlsaFilePlugin, CapturesTheInputByteForByteInQueueOrder)
@@ -55,6 +71,9 @@ TEST_F(AlsaFilePlugin, CapturesTheInputByteForByteInQueueOrder)
     std::array<uint8_t, kBlockLength> data1{}, data2{};
     CaptureBuffer b1{data1.data(), kBlockLength}, b2{data2.data(), kBlockLength};
     ASSERT_EQ(device.open(), 0);
+    // A PCM that offers the engine's format itself is read as it is.
+    EXPECT_EQ(device.format(), CaptureFormat::EightBit);
+    EXPECT_EQ(device.pcmRate(), kSampleRate);
     EXPECT_EQ(device.open(), EBUSY);
     ASSERT_EQ(device.prepareBuffer(b1), 0);
     ASSERT_EQ(device.addBuffer(b1), 0);
@@ -180,6 +199,57 @@ TEST_F(AlsaFilePlugin, PauseBetweenListensKeepsTheStreamUnlessDiscarded)
     auto [thirdStart, third] = listen(1);
     EXPECT_EQ(thirdStart, 4 * kBlockLength);  // positions count delivered frames
     EXPECT_FALSE(std::equal(third.begin(), third.end(), m_input.begin() + 4 * kBlockLength));
+    EXPECT_EQ(device.unprepareBuffer(buffer), 0);
+    EXPECT_EQ(device.close(), 0);
+}
+
+TEST_F(AlsaFilePlugin, SixteenBitCaptureIsConvertedAcrossListensAndDiscards)
+{
+    AlsaCaptureDevice device("fakemic16", CaptureFormat::Converted);
+    std::array<uint8_t, kBlockLength> data{};
+    CaptureBuffer buffer{data.data(), kBlockLength};
+    ASSERT_EQ(device.open(), 0);
+    EXPECT_EQ(device.format(), CaptureFormat::Converted);
+    EXPECT_EQ(device.pcmRate(), 48000);
+    ASSERT_EQ(device.prepareBuffer(buffer), 0);
+    int64_t delivered = 0;
+    auto listen = [&](int blocks) {
+        std::vector<uint8_t> got;
+        for (int block = 0; block < blocks; ++block) {
+            buffer.done = false;
+            EXPECT_EQ(device.addBuffer(buffer), 0);
+            EXPECT_EQ(device.start(), 0);
+            for (int pass = 0; pass < 200 && !device.isDone(buffer); ++pass)
+                device.waitForData(50);
+            EXPECT_TRUE(buffer.done);
+            EXPECT_EQ(buffer.streamPosition, delivered);
+            delivered += kBlockLength;
+            got.insert(got.end(), data.begin(), data.end());
+        }
+        const int64_t last = buffer.streamPosition;
+        EXPECT_EQ(device.stop(), 0);
+        EXPECT_EQ(device.reset(), 0);
+        return std::pair(last, got);
+    };
+    CaptureConverter converter(48000);
+    std::vector<uint8_t> expected;
+    converter.convert(m_input16, expected);
+
+    // Two listens: one stream, numbered on, the converted samples left over
+    // from the first listen's last read delivered first in the second.
+    auto [firstLast, first] = listen(3);
+    auto [secondLast, second] = listen(4);
+    EXPECT_EQ(firstLast, 2 * kBlockLength);
+    EXPECT_EQ(secondLast, 6 * kBlockLength);
+    first.insert(first.end(), second.begin(), second.end());
+    ASSERT_LE(first.size(), expected.size());
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), expected.begin()));
+
+    // Discarded: neither the PCM's samples nor the converted leftovers come back.
+    ASSERT_EQ(device.discardCaptured(), 0);
+    auto [thirdLast, third] = listen(1);
+    EXPECT_EQ(thirdLast, 7 * kBlockLength);
+    EXPECT_FALSE(std::equal(third.begin(), third.end(), expected.begin() + 7 * kBlockLength));
     EXPECT_EQ(device.unprepareBuffer(buffer), 0);
     EXPECT_EQ(device.close(), 0);
 }
