@@ -10,7 +10,7 @@
 namespace larkspur {
 
 namespace {
-const char* const kCaption = "Larkspur QTX 98";
+const char* const kInfoCaption = "Larkspur QTX 98";
 constexpr int kTextWidth = 260;
 } // namespace
 
@@ -30,11 +30,11 @@ TInfoFrm::TInfoFrm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("InfoFrm"));
-    setWindowTitle(QString::fromLatin1(kCaption));
+    setWindowTitle(QString::fromLatin1(kInfoCaption));
     setModal(false);
     // Closing it must never end the program, even while the main window is in the tray.
     setAttribute(Qt::WA_QuitOnClose, false);
-    setAccessibleName(QString::fromLatin1(kCaption));
+    setAccessibleName(QString::fromLatin1(kInfoCaption));
     setAccessibleDescription(QStringLiteral("Shows the progress of a search of the disks"));
 
     m_label = new QLabel(this);

@@ -13,7 +13,7 @@
 namespace larkspur {
 
 namespace {
-const char* const kCaption = "Larkspur QTX 98";
+const char* const kMoreCaption = "Larkspur QTX 98";
 const char* const kChooseText =
     "Have found one or more file locations for the voice command.  Please select one of the file locations for "
     "the voice command by double-clicking on it, or highlight and click on 'OK'.";
@@ -26,11 +26,11 @@ TMoreFrm::TMoreFrm(QLineEdit& fromMoreFrm, QWidget* parent)
       m_fromMoreFrm(fromMoreFrm)
 {
     setObjectName(QStringLiteral("MoreFrm"));
-    setWindowTitle(QString::fromLatin1(kCaption));
+    setWindowTitle(QString::fromLatin1(kMoreCaption));
     setModal(false);
     // Closing it must never end the program, even while the main window is in the tray.
     setAttribute(Qt::WA_QuitOnClose, false);
-    setAccessibleName(QString::fromLatin1(kCaption));
+    setAccessibleName(QString::fromLatin1(kMoreCaption));
     setAccessibleDescription(QStringLiteral("Lets you choose where the voice command's program is"));
 
     m_label = new QLabel(QString::fromLatin1(kChooseText), this);

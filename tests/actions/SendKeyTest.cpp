@@ -74,7 +74,6 @@ protected:
     TSendKey sender{layout, recorder, &windows};
 };
 
-} // namespace
 
 TEST_F(SendKeyEvents, EmptyKeysReturnMinusOneAndSendNothing)
 {
@@ -201,3 +200,5 @@ TEST_F(SendKeyEvents, MessagesRunAfterASuccessfulString)
     EXPECT_EQ(pumped, 1);
     EXPECT_GE(recorder.flushes(), 1);
 }
+
+} // namespace

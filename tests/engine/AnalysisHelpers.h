@@ -22,6 +22,12 @@ namespace larkspur::test {
 
 inline constexpr uint8_t kCorpusZeroLevel = 128;
 
+// The training recordings of each synthetic speaker (dev1, dev2), one phrase each.
+inline constexpr const char* kCorpusTrainingFiles[] = {
+    "01_zoom_in", "02_zoom_out", "03_next_track", "04_previous_track", "05_go_back", "06_go_forward",
+    "07_save", "08_print", "09_refresh", "10_start_menu", "11_task_manager", "12_spell_check",
+};
+
 // Analyses up to 13230 samples the way the listening loop does (block by block
 // into the ring from position 1) and assembles their utterance template.
 inline UtteranceTemplate AnalyseUtterance(std::span<const uint8_t> audio, uint8_t zeroLevel)

@@ -11,11 +11,6 @@
 namespace larkspur {
 namespace {
 
-const char* const kTrainingFiles[] = {
-    "01_zoom_in", "02_zoom_out", "03_next_track", "04_previous_track", "05_go_back", "06_go_forward",
-    "07_save", "08_print", "09_refresh", "10_start_menu", "11_task_manager", "12_spell_check",
-};
-
 // The four repetitions of one phrase in a speaker's training file, analysed.
 std::vector<UtteranceTemplate> AnalyseRepetitions(const std::string& speaker, const std::string& name)
 {
@@ -66,10 +61,10 @@ TEST_F(CorpusMatch, VerificationUtterancesFindTheirOwnPhrase)
     VoiceCommandTable table;
     std::vector<UtteranceTemplate> verification;
     for (int slot = 1; slot <= 12; ++slot) {
-        const std::vector<UtteranceTemplate> repetitions = AnalyseRepetitions("dev1", kTrainingFiles[slot - 1]);
-        ASSERT_EQ(repetitions.size(), 4u) << kTrainingFiles[slot - 1];
+        const std::vector<UtteranceTemplate> repetitions = AnalyseRepetitions("dev1", test::kCorpusTrainingFiles[slot - 1]);
+        ASSERT_EQ(repetitions.size(), 4u) << test::kCorpusTrainingFiles[slot - 1];
         VoiceCommandRecord& record = table.allocate(slot);
-        record.phrase = kTrainingFiles[slot - 1];
+        record.phrase = test::kCorpusTrainingFiles[slot - 1];
         record.trained = 1;
         for (int k = 0; k < 3; ++k)
             record.samples[k] = test::SampleFrom(repetitions[k]);
@@ -79,8 +74,8 @@ TEST_F(CorpusMatch, VerificationUtterancesFindTheirOwnPhrase)
     MatchWorkspace workspace;
     for (int slot = 1; slot <= 12; ++slot) {
         const MatchResult match = MatchUtterance(verification[slot - 1], table, 15, workspace);
-        EXPECT_EQ(match.slot, slot) << kTrainingFiles[slot - 1] << " scored " << match.bestScore;
-        EXPECT_EQ(match.phrase, kTrainingFiles[slot - 1]);
+        EXPECT_EQ(match.slot, slot) << test::kCorpusTrainingFiles[slot - 1] << " scored " << match.bestScore;
+        EXPECT_EQ(match.phrase, test::kCorpusTrainingFiles[slot - 1]);
         EXPECT_GE(match.confidence, 75);
     }
 }

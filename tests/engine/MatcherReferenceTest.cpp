@@ -250,17 +250,12 @@ MatchResult Match(const UtteranceTemplate& u, const VoiceCommandTable& table, in
 
 } // namespace reference
 
-const char* const kTrainingFiles[] = {
-    "01_zoom_in", "02_zoom_out", "03_next_track", "04_previous_track", "05_go_back", "06_go_forward",
-    "07_save", "08_print", "09_refresh", "10_start_menu", "11_task_manager", "12_spell_check",
-};
-
 // Every training repetition of both development speakers; empty without the corpus.
 std::vector<UtteranceTemplate> CorpusUtterances()
 {
     std::vector<UtteranceTemplate> found;
     for (const char* speaker : {"dev1", "dev2"}) {
-        for (const char* name : kTrainingFiles) {
+        for (const char* name : test::kCorpusTrainingFiles) {
             const std::string base = std::string(LARKSPUR_CORPUS_DIR) + "/" + speaker + "/train/" + name;
             if (!std::filesystem::exists(base + ".wav"))
                 continue;
