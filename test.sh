@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 scripts/install-deps.sh
 scripts/build.sh build
 
-# The PipeWire microphone rig (label pipewire) spends its nine to twelve minutes waiting
+# The PipeWire microphone rig (label pipewire) spends its six to twelve minutes waiting
 # on real time, so it runs in the background while the suites run and the
 # sanitizer tree builds; its result is collected at the end (its output shown
 # when it fails). It is stopped by PID if this script ends early.
