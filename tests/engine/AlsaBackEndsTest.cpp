@@ -59,6 +59,30 @@ protected:
 
     std::vector<uint8_t> played() const { return test::readBytes(m_dir.file("speaker.raw")); }
 
+    // One listen as the engine makes it: each block queued, started and
+    // waited for, then stop and reset with the PCM left open.
+    struct Listen {
+        std::vector<int64_t> positions;  // each block's stream position
+        std::vector<uint8_t> samples;
+    };
+    static Listen listen(AlsaCaptureDevice& device, CaptureBuffer& buffer, int blocks)
+    {
+        Listen heard;
+        for (int block = 0; block < blocks; ++block) {
+            buffer.done = false;
+            EXPECT_EQ(device.addBuffer(buffer), 0);
+            EXPECT_EQ(device.start(), 0);
+            for (int pass = 0; pass < 200 && !device.isDone(buffer); ++pass)
+                device.waitForData(50);
+            EXPECT_TRUE(buffer.done);
+            heard.positions.push_back(buffer.streamPosition);
+            heard.samples.insert(heard.samples.end(), buffer.data, buffer.data + buffer.length);
+        }
+        EXPECT_EQ(device.stop(), 0);
+        EXPECT_EQ(device.reset(), 0);
+        return heard;
+    }
+
     test::TempDir m_dir;
     std::vector<uint8_t> m_input;
     std::vector<int16_t> m_input16;
@@ -169,36 +193,21 @@ TEST_F(AlsaFilePlugin, PauseBetweenListensKeepsTheStreamUnlessDiscarded)
     CaptureBuffer buffer{data.data(), kBlockLength};
     ASSERT_EQ(device.open(), 0);
     ASSERT_EQ(device.prepareBuffer(buffer), 0);
-    auto listen = [&](int blocks) {
-        std::vector<uint8_t> got;
-        int64_t first = -1;
-        for (int block = 0; block < blocks; ++block) {
-            buffer.done = false;
-            EXPECT_EQ(device.addBuffer(buffer), 0);
-            EXPECT_EQ(device.start(), 0);
-            for (int pass = 0; pass < 200 && !device.isDone(buffer); ++pass)
-                device.waitForData(50);
-            EXPECT_TRUE(buffer.done);
-            if (first < 0)
-                first = buffer.streamPosition;
-            got.insert(got.end(), data.begin(), data.end());
-        }
-        EXPECT_EQ(device.stop(), 0);
-        EXPECT_EQ(device.reset(), 0);
-        return std::pair(first, got);
-    };
-    auto [firstStart, first] = listen(2);
-    auto [secondStart, second] = listen(2);
+    const Listen first = listen(device, buffer, 2);
+    const Listen second = listen(device, buffer, 2);
+    const int64_t firstStart = first.positions.front();
+    const int64_t secondStart = second.positions.front();
     EXPECT_EQ(firstStart, 0);
     EXPECT_EQ(secondStart, 2 * kBlockLength);
-    first.insert(first.end(), second.begin(), second.end());
-    EXPECT_TRUE(std::equal(first.begin(), first.end(), m_input.begin()));
+    std::vector<uint8_t> both = first.samples;
+    both.insert(both.end(), second.samples.begin(), second.samples.end());
+    EXPECT_TRUE(std::equal(both.begin(), both.end(), m_input.begin()));
 
     // What was captured while stopped is skipped once it is discarded.
     ASSERT_EQ(device.discardCaptured(), 0);
-    auto [thirdStart, third] = listen(1);
-    EXPECT_EQ(thirdStart, 4 * kBlockLength);  // positions count delivered frames
-    EXPECT_FALSE(std::equal(third.begin(), third.end(), m_input.begin() + 4 * kBlockLength));
+    const Listen third = listen(device, buffer, 1);
+    EXPECT_EQ(third.positions.front(), 4 * kBlockLength);  // positions count delivered frames
+    EXPECT_FALSE(std::equal(third.samples.begin(), third.samples.end(), m_input.begin() + 4 * kBlockLength));
     EXPECT_EQ(device.unprepareBuffer(buffer), 0);
     EXPECT_EQ(device.close(), 0);
 }
@@ -212,44 +221,27 @@ TEST_F(AlsaFilePlugin, SixteenBitCaptureIsConvertedAcrossListensAndDiscards)
     EXPECT_EQ(device.format(), CaptureFormat::Converted);
     EXPECT_EQ(device.pcmRate(), 48000);
     ASSERT_EQ(device.prepareBuffer(buffer), 0);
-    int64_t delivered = 0;
-    auto listen = [&](int blocks) {
-        std::vector<uint8_t> got;
-        for (int block = 0; block < blocks; ++block) {
-            buffer.done = false;
-            EXPECT_EQ(device.addBuffer(buffer), 0);
-            EXPECT_EQ(device.start(), 0);
-            for (int pass = 0; pass < 200 && !device.isDone(buffer); ++pass)
-                device.waitForData(50);
-            EXPECT_TRUE(buffer.done);
-            EXPECT_EQ(buffer.streamPosition, delivered);
-            delivered += kBlockLength;
-            got.insert(got.end(), data.begin(), data.end());
-        }
-        const int64_t last = buffer.streamPosition;
-        EXPECT_EQ(device.stop(), 0);
-        EXPECT_EQ(device.reset(), 0);
-        return std::pair(last, got);
-    };
     CaptureConverter converter(48000);
     std::vector<uint8_t> expected;
     converter.convert(m_input16, expected);
 
     // Two listens: one stream, numbered on, the converted samples left over
     // from the first listen's last read delivered first in the second.
-    auto [firstLast, first] = listen(3);
-    auto [secondLast, second] = listen(4);
-    EXPECT_EQ(firstLast, 2 * kBlockLength);
-    EXPECT_EQ(secondLast, 6 * kBlockLength);
-    first.insert(first.end(), second.begin(), second.end());
-    ASSERT_LE(first.size(), expected.size());
-    EXPECT_TRUE(std::equal(first.begin(), first.end(), expected.begin()));
+    const Listen first = listen(device, buffer, 3);
+    const Listen second = listen(device, buffer, 4);
+    EXPECT_EQ(first.positions, (std::vector<int64_t>{0, kBlockLength, 2 * kBlockLength}));
+    EXPECT_EQ(second.positions,
+              (std::vector<int64_t>{3 * kBlockLength, 4 * kBlockLength, 5 * kBlockLength, 6 * kBlockLength}));
+    std::vector<uint8_t> both = first.samples;
+    both.insert(both.end(), second.samples.begin(), second.samples.end());
+    ASSERT_LE(both.size(), expected.size());
+    EXPECT_TRUE(std::equal(both.begin(), both.end(), expected.begin()));
 
     // Discarded: neither the PCM's samples nor the converted leftovers come back.
     ASSERT_EQ(device.discardCaptured(), 0);
-    auto [thirdLast, third] = listen(1);
-    EXPECT_EQ(thirdLast, 7 * kBlockLength);
-    EXPECT_FALSE(std::equal(third.begin(), third.end(), expected.begin() + 7 * kBlockLength));
+    const Listen third = listen(device, buffer, 1);
+    EXPECT_EQ(third.positions, std::vector<int64_t>{7 * kBlockLength});
+    EXPECT_FALSE(std::equal(third.samples.begin(), third.samples.end(), expected.begin() + 7 * kBlockLength));
     EXPECT_EQ(device.unprepareBuffer(buffer), 0);
     EXPECT_EQ(device.close(), 0);
 }
