@@ -18,7 +18,6 @@
 #include <QDebug>
 #include <QLabel>
 #include <QScreen>
-#include <QCoreApplication>
 #include <QSettings>
 
 #include <cstdlib>
@@ -56,14 +55,16 @@ MainDispatch::MainDispatch(TMainFrm& window, Options options) : m_window(window)
     serviceOptions.recordingDesktop = options.recordingDesktop;
     serviceOptions.launcher = options.launcher;
     serviceOptions.recordedScreen = screenSize();
-    serviceOptions.desktopHost = desktopHost(window);
+    // Read and written on the window's thread only.
+    auto desktopLine = std::make_shared<QString>();
+    serviceOptions.desktopHost = desktopHost(window, desktopLine);
     serviceOptions.openDesktopLater = options.openDesktopLater;
-    serviceOptions.onDesktopOpened = [&window] {
+    serviceOptions.onDesktopOpened = [&window, desktopLine] {
         // A line the desktop left in the strip goes the usual way now.
-        QMetaObject::invokeMethod(&window, [&window] {
+        QMetaObject::invokeMethod(&window, [&window, desktopLine] {
             TRecFrm& strip = window.statusWindow();
-            if (strip.isVisible() && strip.Label1()->text().contains(QLatin1String("Waiting for the desktop")))
-                strip.showNote(strip.Label1()->text().trimmed(), false);
+            if (strip.isVisible() && !desktopLine->isEmpty() && strip.Label1()->text().trimmed() == *desktopLine)
+                strip.showNote(*desktopLine, false);
         }, Qt::QueuedConnection);
     };
     m_services = std::make_unique<ActionServices>(serviceOptions);
@@ -89,7 +90,7 @@ MainDispatch::MainDispatch(TMainFrm& window, Options options) : m_window(window)
 
 MainDispatch::~MainDispatch() = default;
 
-DesktopHost MainDispatch::desktopHost(TMainFrm& window)
+DesktopHost MainDispatch::desktopHost(TMainFrm& window, std::shared_ptr<QString> shownLine)
 {
     DesktopHost host;
     host.screenSize = screenSize();
@@ -102,9 +103,11 @@ DesktopHost MainDispatch::desktopHost(TMainFrm& window)
     };
     // Back ends speak from the thread that opens the desktop: the line is
     // shown on the window's thread, and stays until the desktop is open.
-    host.showStatus = [&window](const std::string& line) {
+    host.showStatus = [&window, shownLine](const std::string& line) {
         qInfo().noquote() << QString::fromStdString(line);
-        QMetaObject::invokeMethod(&window, [&window, text = QString::fromStdString(line)] {
+        QMetaObject::invokeMethod(&window, [&window, shownLine, text = QString::fromStdString(line)] {
+            if (shownLine)
+                *shownLine = text;
             window.statusWindow().showNote(text, true);
         }, Qt::QueuedConnection);
     };

@@ -9,6 +9,8 @@
 #include "actions/ActionServices.h"
 #include "actions/DispatchShell.h"
 
+#include <QString>
+
 #include <memory>
 
 namespace larkspur {
@@ -39,9 +41,10 @@ public:
     ~MainDispatch() override;
 
     // What the program offers the desktop back ends: values kept with the
-    // program's options under "Desktop/", the status window's line, the
-    // primary screen's size.
-    static DesktopHost desktopHost(TMainFrm& window);
+    // program's options under "Desktop/", the status window's line (also
+    // kept in shownLine, when given, on the window's thread), the primary
+    // screen's size.
+    static DesktopHost desktopHost(TMainFrm& window, std::shared_ptr<QString> shownLine = {});
 
     RecognitionDispatch& dispatch() { return *m_dispatch; }
     ApplicationFinder& finder() { return *m_finder; }
