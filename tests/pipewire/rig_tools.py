@@ -10,6 +10,10 @@
       Reports are placed on the recording by following the shift between the
       two (a live capture starts at an unknown point and leaves out the moments
       between listens); "drift" is how much that shift grew.
+  rig_tools.py dropouts PROFILER.log
+      Counts the moments the sound server's graph missed its time, from
+      pw-profiler's log: cycles in which a node did not finish (the audio of
+      that cycle is lost or comes late). Consecutive such cycles count once.
 """
 import json
 import sys
@@ -104,6 +108,28 @@ def score(truth_path, output_path):
                       "undetected": undetected, "reports": len(reports), "drift": drift}))
 
 
+# pw-profiler writes one line per cycle: four fields of the driver, then eight
+# for each node it drove (id, four timings, status, two more).
+DRIVER_FIELDS = 4
+NODE_FIELDS = 8
+NODE_STATUS = 6
+FINISHED = "3"
+
+
+def dropouts(profile_path):
+    count = 0
+    in_dropout = False
+    with open(profile_path) as f:
+        for line in f:
+            fields = line.rstrip("\n").split("\t")
+            statuses = [fields[i].strip() for i in range(DRIVER_FIELDS + NODE_STATUS, len(fields), NODE_FIELDS)]
+            statuses = [s for s in statuses if s]
+            dropped = any(s != FINISHED for s in statuses)
+            count += dropped and not in_dropout
+            in_dropout = dropped
+    print(count)
+
+
 def main(argv):
     if len(argv) == 5 and argv[1] in ("lead-in", "quiet"):
         rate, data = read_wav(argv[2])
@@ -111,6 +137,8 @@ def main(argv):
         write_wav(argv[3], rate, quiet + data if argv[1] == "lead-in" else quiet)
     elif len(argv) == 4 and argv[1] == "score":
         score(argv[2], argv[3])
+    elif len(argv) == 3 and argv[1] == "dropouts":
+        dropouts(argv[2])
     else:
         raise SystemExit(__doc__)
 

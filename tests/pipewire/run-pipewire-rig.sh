@@ -12,7 +12,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 tools="$here/rig_tools.py"
 
 skip() { echo "SKIP: $*"; exit 77; }
-for tool in pipewire wireplumber pw-cli pw-play pw-link wpctl dbus-launch python3; do
+for tool in pipewire wireplumber pw-cli pw-play pw-link pw-profiler wpctl dbus-launch python3; do
     command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
 ls /usr/lib/*/alsa-lib/libasound_module_pcm_pipewire.so >/dev/null 2>&1 || skip "the PipeWire ALSA plugin is not installed"
@@ -30,7 +30,7 @@ cleanup() {
     done
     [ -n "${DBUS_SESSION_BUS_PID:-}" ] && kill "$DBUS_SESSION_BUS_PID" 2>/dev/null
     # LARKSPUR_RIG_KEEP=DIR keeps the outputs and logs for a closer look.
-    [ -n "${LARKSPUR_RIG_KEEP:-}" ] && mkdir -p "$LARKSPUR_RIG_KEEP" && cp "$work"/*.jsonl "$work"/*.log "$LARKSPUR_RIG_KEEP"/ 2>/dev/null
+    [ -n "${LARKSPUR_RIG_KEEP:-}" ] && mkdir -p "$LARKSPUR_RIG_KEEP" && cp -r "$work"/*.jsonl "$work"/*.log "$work"/*.profile "$work"/first "$work"/again "$LARKSPUR_RIG_KEEP"/ 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -53,6 +53,18 @@ fi
 # A private session: runtime folder, state and configuration of its own.
 export XDG_RUNTIME_DIR="$work/run" XDG_STATE_HOME="$work/state" XDG_CONFIG_HOME="$work/config"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+# The graph runs in cycles of at least 4096 frames (85 ms) rather than the
+# usual 1024-2048: a machine that holds every thread up for 40 ms now and then
+# (a loaded virtual one does) then still fits each cycle in its time, where at
+# 43 ms it lost that cycle's audio for every listener, as no desktop
+# microphone does. The program reads 0.12 s periods either way.
+mkdir -p "$XDG_CONFIG_HOME/pipewire/pipewire.conf.d"
+cat >"$XDG_CONFIG_HOME/pipewire/pipewire.conf.d/rig.conf" <<'CONF'
+context.properties = {
+    default.clock.min-quantum = 4096
+    default.clock.max-quantum = 8192
+}
+CONF
 unset PIPEWIRE_REMOTE PULSE_SERVER
 eval "$(dbus-launch --sh-syntax)" || skip "no D-Bus session bus"
 "${boost[@]}" pipewire >"$work/pipewire.log" 2>&1 &
@@ -140,69 +152,137 @@ suffix() { [ "$1" = specified ] || echo "-$1"; }
 referencePid=$!
 pids+=("$referencePid")
 
-# Training through the microphone, with both matchers listening at once: five
-# seconds of the recording's own quiet line first, while the engines wait and
-# calibrate.
-trained=0
-n=0
-while IFS=$'\t' read -r phrase file; do
-    n=$((n + 1))
-    python3 "$tools" lead-in "$speaker/train/$file" "$work/lead.wav" 5
-    trainPids=()
-    for matcher in "${matchers[@]}"; do
-        "$cli" train --table "$work/live$(suffix "$matcher").EAR" --phrase "$phrase" --action "{F1}" \
-            --matcher "$matcher" --device default >"$work/train$n$(suffix "$matcher").log" 2>&1 &
-        trainPids+=($!)
-        pids+=($!)
-    done
-    feed "$work/lead.wav"
-    # Training ends after the verifying repetition; the rest is quiet.
-    running() { local p; for p in "${trainPids[@]}"; do kill -0 "$p" 2>/dev/null && return 0; done; return 1; }
-    while running && kill -0 "$feederPid" 2>/dev/null; do sleep 0.1; done
-    for _ in $(seq 20); do running || break; sleep 0.1; done
-    kill "$feederPid" 2>/dev/null
-    wait "$feederPid"
-    for i in "${!matchers[@]}"; do
-        interrupt "${trainPids[i]}"
-        rc=$?
-        [ "$rc" -eq 0 ] && trained=$((trained + 1))
-        echo "trained \"$phrase\" through the microphone (${matchers[i]} matcher): exit $rc"
-        calibratedFirstTime "$work/train$n$(suffix "${matchers[i]}").log" "training \"$phrase\" (${matchers[i]})"
-    done
-done <<<"$vocabulary"
-echo "$trained of 24 trainings (12 phrases, two matchers) through the microphone"
-wait "$referencePid" || fail "training from the files failed"
+# The sound server's own record of every cycle: a cycle in which a node did not
+# finish lost its audio or delivered it late. On a loaded virtual machine
+# every thread, real-time or not, is now and then held up for 40-130 ms at
+# once; that is the machine, not the program under test.
+profilerPid=""
+startProfiler() {  # LOG
+    (cd "$work" && exec pw-profiler -o "$1" >/dev/null 2>&1) &
+    profilerPid=$!
+    pids+=("$profilerPid")
+}
+stopProfiler() {  # LOG: sets dropouts, the moments the graph missed its time
+    kill -INT "$profilerPid" 2>/dev/null
+    wait "$profilerPid"
+    dropouts=0
+    [ -s "$work/$1" ] && dropouts=$(python3 "$tools" dropouts "$work/$1")
+}
 
-# Recognition through the microphone, with all four tables listening at once:
-# "live" and "cross" hear it with the microphone-trained and the file-trained
-# table.
-python3 "$tools" lead-in "$speaker/test/test_1.wav" "$work/lead.wav" 5
-listenPids=()
-for matcher in "${matchers[@]}"; do
-    for kind in live cross; do
-        table=$([ $kind = live ] && echo live || echo file)
-        "$cli" recognize --table "$work/$table$(suffix "$matcher").EAR" --matcher "$matcher" --device default \
-            >"$work/$kind$(suffix "$matcher").jsonl" 2>"$work/$kind$(suffix "$matcher").log" &
-        listenPids+=($!)
-        pids+=($!)
+# Trains the twelve phrases and recognises the test recording through the
+# microphone into the folder DIR, with both matchers at once; sets dropouts.
+measureThroughMicrophone() {  # DIR
+    local dir=$1 trained=0 n=0 phrase file matcher kind table i rc
+    mkdir -p "$dir"
+    startProfiler "$(basename "$dir").profile"
+    # Training: five seconds of the recording's own quiet line first, while the
+    # engines wait and calibrate.
+    while IFS=$'\t' read -r phrase file; do
+        n=$((n + 1))
+        python3 "$tools" lead-in "$speaker/train/$file" "$work/lead.wav" 5
+        trainPids=()
+        for matcher in "${matchers[@]}"; do
+            "$cli" train --table "$dir/live$(suffix "$matcher").EAR" --phrase "$phrase" --action "{F1}" \
+                --matcher "$matcher" --device default >"$dir/train$n$(suffix "$matcher").log" 2>&1 &
+            trainPids+=($!)
+            pids+=($!)
+        done
+        feed "$work/lead.wav"
+        # Training ends after the verifying repetition; the rest is quiet.
+        while running && kill -0 "$feederPid" 2>/dev/null; do sleep 0.1; done
+        for _ in $(seq 20); do running || break; sleep 0.1; done
+        kill "$feederPid" 2>/dev/null
+        wait "$feederPid"
+        for i in "${!matchers[@]}"; do
+            interrupt "${trainPids[i]}"
+            rc=$?
+            [ "$rc" -eq 0 ] && trained=$((trained + 1))
+            echo "trained \"$phrase\" through the microphone (${matchers[i]} matcher): exit $rc"
+            calibratedFirstTime "$dir/train$n$(suffix "${matchers[i]}").log" "training \"$phrase\" (${matchers[i]})"
+        done
+    done <<<"$vocabulary"
+    echo "$trained of 24 trainings (12 phrases, two matchers) through the microphone"
+    if [ -n "$referencePid" ]; then
+        wait "$referencePid" || fail "training from the files failed"
+        referencePid=""
+    fi
+
+    # Recognition with all four tables listening at once: "live" and "cross"
+    # hear it with the microphone-trained and the file-trained table.
+    python3 "$tools" lead-in "$speaker/test/test_1.wav" "$work/lead.wav" 5
+    listenPids=()
+    for matcher in "${matchers[@]}"; do
+        for kind in live cross; do
+            table=$([ $kind = live ] && echo "$dir/live" || echo "$work/file")
+            "$cli" recognize --table "$table$(suffix "$matcher").EAR" --matcher "$matcher" --device default \
+                >"$dir/$kind$(suffix "$matcher").jsonl" 2>"$dir/$kind$(suffix "$matcher").log" &
+            listenPids+=($!)
+            pids+=($!)
+        done
     done
-done
-livePid=${listenPids[0]}
-listenStart=$(now)
-feed "$work/lead.wav"
-wait "$feederPid"
-sleep 2
-seconds=$(awk -v a="$listenStart" -v b="$(now)" 'BEGIN { print b - a }')
-speechCpu=$(cpuPercent "$(cpuTicks "$livePid")" "$seconds")
-for p in "${listenPids[@]}"; do
-    interrupt "$p" || fail "a recognize through the microphone ended with $?"
-done
-calibratedFirstTime "$work/live.log" "recognition"
+    livePid=${listenPids[0]}
+    listenStart=$(now)
+    feed "$work/lead.wav"
+    wait "$feederPid"
+    sleep 2
+    seconds=$(awk -v a="$listenStart" -v b="$(now)" 'BEGIN { print b - a }')
+    speechCpu=$(cpuPercent "$(cpuTicks "$livePid")" "$seconds")
+    for i in "${listenPids[@]}"; do
+        interrupt "$i" || fail "a recognize through the microphone ended with $?"
+    done
+    calibratedFirstTime "$dir/live.log" "recognition"
+    stopProfiler "$(basename "$dir").profile"
+}
+running() { local p; for p in "${trainPids[@]}"; do kill -0 "$p" 2>/dev/null && return 0; done; return 1; }
+
+truth="$speaker/test/test_1.json"
+right() { python3 -c 'import json,sys; print(json.loads(sys.argv[1])["right"])' "$1"; }
+# Prints the three results of each matcher for the folder DIR and the misses of
+# the two-utterance bar; returns 1 when a matcher misses it.
+score() {  # DIR
+    local dir=$1 matcher s fileScore liveScore crossScore difference missed=0
+    for matcher in "${matchers[@]}"; do
+        s=$(suffix "$matcher")
+        fileScore=$(python3 "$tools" score "$truth" "$work/file$s.jsonl")
+        liveScore=$(python3 "$tools" score "$truth" "$dir/live$s.jsonl")
+        crossScore=$(python3 "$tools" score "$truth" "$dir/cross$s.jsonl")
+        echo "$matcher matcher:"
+        echo "  trained from files, heard from the file:         $fileScore"
+        echo "  trained from files, heard through the microphone: $crossScore"
+        echo "  trained and heard through the microphone:         $liveScore"
+        difference=$(($(right "$liveScore") - $(right "$fileScore")))
+        if [ "${difference#-}" -gt 2 ]; then
+            echo "  MISSED: trained and heard through the microphone: $(right "$liveScore") right, the file gives $(right "$fileScore")"
+            missed=1
+        fi
+    done
+    return $missed
+}
+
+measureThroughMicrophone "$work/first"
+result="$work/first"
+echo "sound server: $dropouts moments its graph missed its time while measuring"
+score "$result" >"$result.score"
+missed=$?
+cat "$result.score"
+if [ "$missed" -ne 0 ] && [ "$dropouts" -gt 0 ]; then
+    # The bar measures the program; a machine that stalled the sound server
+    # under it measured something else. Once more, and that measurement
+    # counts whatever happens in it.
+    echo "measuring again: the sound server missed its time during that measurement"
+    measureThroughMicrophone "$work/again"
+    result="$work/again"
+    echo "sound server: $dropouts moments its graph missed its time while measuring again"
+    score "$result" >"$result.score"
+    missed=$?
+    cat "$result.score"
+fi
+[ "$missed" -eq 0 ] || fail "a matcher missed the two-utterance bar through the microphone"
 
 # Listening to a quiet line only, measured once start-up and calibration
 # (five seconds) are over.
 python3 "$tools" quiet "$speaker/test/test_1.wav" "$work/quiet.wav" 20
-"$cli" recognize --table "$work/live.EAR" --device default >"$work/quiet.jsonl" 2>"$work/quiet.log" &
+"$cli" recognize --table "$result/live.EAR" --device default >"$work/quiet.jsonl" 2>"$work/quiet.log" &
 quietPid=$!
 pids+=("$quietPid")
 feed "$work/quiet.wav"
@@ -216,39 +296,18 @@ calibratedFirstTime "$work/quiet.log" "listening to a quiet line"
 [ -s "$work/quiet.jsonl" ] && fail "utterances reported on a quiet line: $(head -2 "$work/quiet.jsonl")"
 
 # Positions are sample indexes of the captured stream: they only increase.
-python3 - "$work/live.jsonl" <<'PY' || fail "recognize through the microphone printed start values out of order"
+python3 - "$result/live.jsonl" <<'PY' || fail "recognize through the microphone printed start values out of order"
 import json, sys
 starts = [json.loads(l)["start"] for l in open(sys.argv[1]) if l.startswith("{")]
 sys.exit(0 if starts and all(0 <= a < b for a, b in zip(starts, starts[1:])) else 1)
 PY
 
-truth="$speaker/test/test_1.json"
-right() { python3 -c 'import json,sys; print(json.loads(sys.argv[1])["right"])' "$1"; }
-for matcher in "${matchers[@]}"; do
-    s=$(suffix "$matcher")
-    fileScore=$(python3 "$tools" score "$truth" "$work/file$s.jsonl")
-    liveScore=$(python3 "$tools" score "$truth" "$work/live$s.jsonl")
-    crossScore=$(python3 "$tools" score "$truth" "$work/cross$s.jsonl")
-    echo "$matcher matcher:"
-    echo "  trained from files, heard from the file:         $fileScore"
-    echo "  trained from files, heard through the microphone: $crossScore"
-    echo "  trained and heard through the microphone:         $liveScore"
-    difference=$(($(right "$liveScore") - $(right "$fileScore")))
-    if [ "${difference#-}" -gt 2 ]; then
-        gap="$matcher matcher, trained and heard through the microphone: $(right "$liveScore") right, the file gives $(right "$fileScore")"
-        # The table matcher met the two-utterance bar in six runs of seven
-        # since the capture converts the server's audio itself, but not in a
-        # run beside a loaded build (78): shown as a known gap, not counted,
-        # until it holds there too (see README.md).
-        if [ "$matcher" = specified ]; then echo "  KNOWN GAP (not counted): $gap"; else fail "$gap"; fi
-    fi
-done
 echo "CPU of recognize through the microphone: ${speechCpu}% of a core with speech (start-up and calibration included), ${quietCpu}% listening to a quiet line"
 echo "wall time: $(($(date +%s) - start)) s"
 
 
 if [ "$failures" -ne 0 ]; then
-    for log in "$work"/train*.log "$work"/live*.log; do echo "== $log"; tail -5 "$log"; done
+    for log in "$result"/train*.log "$result"/live*.log; do echo "== $log"; tail -5 "$log"; done
     exit 1
 fi
 echo "PASS"
