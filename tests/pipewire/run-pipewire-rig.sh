@@ -169,6 +169,9 @@ stopProfiler() {  # LOG: sets dropouts, the moments the graph missed its time
     [ -s "$work/$1" ] && dropouts=$(python3 "$tools" dropouts "$work/$1")
 }
 
+# Whether a training started for the phrase at hand still runs.
+running() { local p; for p in "${trainPids[@]}"; do kill -0 "$p" 2>/dev/null && return 0; done; return 1; }
+
 # Trains the twelve phrases and recognises the test recording through the
 # microphone into the folder DIR, with both matchers at once; sets dropouts.
 measureThroughMicrophone() {  # DIR
@@ -233,7 +236,6 @@ measureThroughMicrophone() {  # DIR
     calibratedFirstTime "$dir/live.log" "recognition"
     stopProfiler "$(basename "$dir").profile"
 }
-running() { local p; for p in "${trainPids[@]}"; do kill -0 "$p" 2>/dev/null && return 0; done; return 1; }
 
 truth="$speaker/test/test_1.json"
 right() { python3 -c 'import json,sys; print(json.loads(sys.argv[1])["right"])' "$1"; }
